@@ -1,0 +1,1 @@
+extern "C" int fptrPlaceholder() { return 0; }
