@@ -122,8 +122,7 @@ QString readSettingText(VOR::IDTOBase *driver, SettingReader reader, const wchar
     if (length > DriverTexts::MaxLength)
         return QString();
     if (length > int(buffer.size())) {
-        // Room for the terminating zero too: the driver copies at most the
-        // capacity including it.
+        // One more than the length, so the value and its terminating zero fit.
         buffer.assign(size_t(length) + 1, L'\0');
         length = (driver->*reader)(name, buffer.data(), int(buffer.size()));
     }

@@ -3,6 +3,7 @@
 #include "appcore.h"
 #include "zeruzuva.h"
 
+#include <QDir>
 #include <QCoreApplication>
 
 namespace {
@@ -17,9 +18,9 @@ FptrFactory::FptrFactory()
     // look in (and no event loop a driver could rely on).
     if (!QCoreApplication::instance())
         return;
-    m_fiscalPrinter.reset(new Library(appDir() + QStringLiteral("/fptr"), QLatin1String(InterfaceName)));
+    m_fiscalPrinter.reset(new Library(QDir::cleanPath(appDir() + QStringLiteral("/fptr")), QLatin1String(InterfaceName)));
     m_fiscalPrinter->load();
-    m_receiptPrinter.reset(new Library(appDir() + QStringLiteral("/rcpprn"), QLatin1String(InterfaceName)));
+    m_receiptPrinter.reset(new Library(QDir::cleanPath(appDir() + QStringLiteral("/rcpprn")), QLatin1String(InterfaceName)));
     m_receiptPrinter->load();
 }
 

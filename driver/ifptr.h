@@ -17,9 +17,11 @@
 //   number getter     int Name(int *) / int Name(double *); the result is ignored
 //                     by callers, which preset the variable to 0;
 //   string getter     int Name(wchar_t *buffer, int capacity): copies at most
-//                     capacity characters including the terminating zero and
-//                     returns the length the whole value needs (without the
-//                     zero), so a caller can retry with a larger buffer;
+//                     capacity characters, followed by a terminating zero when
+//                     there is room for it, and returns the length of the whole
+//                     value (without the zero). A value of exactly `capacity`
+//                     characters thus fills the buffer completely; a longer one
+//                     is cut, and the caller retries with length + 1;
 //   date              int Name(int day, int month, int year), getter with int *;
 //   time              int Name(int hour, int minute, int second), getter with int *;
 //   action            int Name(): negative = failure, else the result goes back

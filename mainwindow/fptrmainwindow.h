@@ -1,11 +1,187 @@
 #pragma once
 
-// Temporary placeholder: the real window is being built in this folder.
-#include <QMainWindow>
+#include "ifptr.h"
+#include "callbacks.h"
 
+#include <QDate>
+#include <QFuture>
+#include <QMainWindow>
+#include <QScopedPointer>
+#include <QTime>
+
+class QComboBox;
+class QLabel;
+class FptrDeviceList;
+class ZEruZuva;
+class Ui_FptrMainWindow;
+
+// The program's one window: section buttons on the left, the section pages in
+// the middle, device, mode and state frames on the right, and the error line
+// in the status bar. Every command handler is a private slot of this class;
+// handlers of one subject live together in one source under operations/.
 class FptrMainWindow : public QMainWindow
 {
     Q_OBJECT
+
 public:
-    explicit FptrMainWindow(QWidget *parent = nullptr) : QMainWindow(parent) {}
+    enum SectionIndex {
+        SectionDevices = 0,
+        SectionOperations = 1,
+        SectionPrint = 2,
+        SectionFP = 3,
+        SectionFN = 4,
+        SectionProgramming = 5,
+        SectionRegisters = 6,
+        SectionQueries = 7,
+        SectionDataReports = 8,
+        SectionLowLevel = 9,
+        SectionService = 10,
+        SectionControl = 12,
+        SectionSD = 13,
+        SectionExternalDevices = 14
+    };
+
+    explicit FptrMainWindow(QWidget *parent = nullptr);
+    ~FptrMainWindow() override;
+
+    void setSection(SectionIndex index);
+
+    // The current device's driver object; throws DeviceNotFoundException
+    // when there is none.
+    ZEruZuva *device();
+    // Key of the current item of a selection list; -1 when there is none.
+    int cmbData(QComboBox *box) const;
+
+    // The device list (also the driver factory). Tests reach devices here.
+    FptrDeviceList *deviceList() const { return m_deviceList.data(); }
+
+    typedef VOR::Fptr::IFptr IFptr;
+
+    // ---- driver call helpers: every command reaches the driver through these.
+    // A null device means the current device.
+    void setInt(int (IFptr::*op)(int), int value, ZEruZuva *device = nullptr);
+    void setDouble(int (IFptr::*op)(double), double value, ZEruZuva *device = nullptr);
+    void setBuff(int (IFptr::*op)(const wchar_t *), const QString &text, ZEruZuva *device = nullptr);
+    void setDate(int (IFptr::*op)(int, int, int), const QDate &date, ZEruZuva *device = nullptr);
+    void setTime(int (IFptr::*op)(int, int, int), const QTime &time, ZEruZuva *device = nullptr);
+    int getInt(int (IFptr::*op)(int *), ZEruZuva *device = nullptr);
+    double getDouble(int (IFptr::*op)(double *), ZEruZuva *device = nullptr);
+    QString getBuff(int (IFptr::*op)(wchar_t *, int), ZEruZuva *device = nullptr);
+    QDate getDate(int (IFptr::*op)(int *, int *, int *), ZEruZuva *device = nullptr);
+    QTime getTime(int (IFptr::*op)(int *, int *, int *), ZEruZuva *device = nullptr);
+    int execMethod(int (IFptr::*op)(), ZEruZuva *device = nullptr);
+    // Runs the action on a worker thread; the window keeps painting (and stays
+    // locked by the caller's ScopedLocker) until it ends.
+    int execMethodAsync(int (IFptr::*op)(), ZEruZuva *device = nullptr);
+    static int doExecMethod(int (IFptr::*op)(), ZEruZuva device);
+    int raiseError(int result, ZEruZuva *device = nullptr);
+
+    void setError(const QString &text);
+    void setError(const char *text);
+    void resetError();
+    QString errorText() const;
+
+    // Form characters of the special print marks to the device's control
+    // codes, and back.
+    static QString ecrText(const QString &text);
+    static QString driverText(const QString &text);
+
+    // ---- device state texts
+    static QString mode(int code);
+    static QString chequeState(int value);
+    static QString modemState(int value);
+    static QString wiFiState(int value);
+    static QString yesNo(int value);
+    static QString powerSupply(int flags);
+
+    void updateDeviceInfo();
+
+    // ---- device management and settings
+    void loadLibraries();
+    void initDevice(ZEruZuva *device);
+    void saveSettings(const QString &path);
+    void loadSettings(const QString &path);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void loadStyleSheet();
+    void fillComboBoxes();
+    void setDefaultContent();
+    void addDevice(int kind);
+    void releaseUnused(int kind, ZEruZuva *device);
+    void showDeviceError(const std::exception &e);
+    ZEruZuva *resolve(ZEruZuva *device);
+
+private slots:
+    void updateSectionButtons();
+    void onScannerDataEvent(const QString &text);
+
+    // ---- sections
+    void on_pbtnSectionDevices_clicked();
+    void on_pbtnSectionOperations_clicked();
+    void on_pbtnSectionPrint_clicked();
+    void on_pbtnSectionFP_clicked();
+    void on_pbtnSectionFN_clicked();
+    void on_pbtnSectionProgramming_clicked();
+    void on_pbtnSectionRegisters_clicked();
+    void on_pbtnSectionQueries_clicked();
+    void on_pbtnSectionDataReports_clicked();
+    void on_pbtnSectionLowLevel_clicked();
+    void on_pbtnSectionService_clicked();
+    void on_pbtnSectionControl_clicked();
+    void on_pbtnSectionSD_clicked();
+    void on_pbtnSectionExternalDevices_clicked();
+
+    // ---- device management (mainwindow/devices.cpp)
+    void on_pbtnAddECR_clicked();
+    void on_pbtnAddPrinter_clicked();
+    void on_pbtnRemoveDevice_clicked();
+    void on_pbtnRenameDevice_clicked();
+    void on_cmbDeviceList_currentIndexChanged(int index);
+    void on_cbEnable_toggled(bool on);
+    void on_pbtnProperties_clicked();
+
+    // ---- device state (mainwindow/devicestate.cpp)
+    void on_pbtnSetMode_clicked();
+    void on_pbtnResetMode_clicked();
+    void on_pbtnGetStatus_clicked();
+    void on_pbtnQueryGetStatus_clicked();
+
+    // ==== command handlers, one block per source under operations/ ====
+
+    // ---- operations/receipts.cpp
+
+    // ---- operations/corrections.cpp
+
+    // ---- operations/printing.cpp
+
+    // ---- operations/barcodes.cpp
+
+    // ---- operations/pictures.cpp
+
+    // ---- operations/registers.cpp
+
+    // ---- operations/reports.cpp
+
+    // ---- operations/tables.cpp
+    void on_pbtnGetSystemDateTime_clicked();
+
+    // ---- operations/fiscalstorage.cpp
+
+    // ---- operations/service.cpp
+
+    // ---- operations/peripherals.cpp
+
+    // ---- operations/sdcard.cpp
+
+private:
+    Ui_FptrMainWindow *ui;
+    QScopedPointer<FptrDeviceList> m_deviceList;
+    QLabel *m_errorLabel = nullptr;
+    ScannerEventHandler m_scannerHandler;
+    QFuture<int> m_pendingCall;
+
+    // ---- state of the operations/ sources (each source adds its own here)
 };

@@ -2,6 +2,7 @@
 // every barcode option page, so the layout can be reviewed without clicking
 // through the program. Usage: fptr_screenshots OUTPUT_DIR
 
+#include "fptrmainwindow.h"
 #include "ui_fptrmainwindow.h"
 
 #include <QApplication>
@@ -24,13 +25,8 @@ namespace {
 // program window can be exchanged here.
 std::unique_ptr<QMainWindow> createWindow()
 {
-    auto window = std::make_unique<QMainWindow>();
-    Ui_FptrMainWindow form;
-    form.setupUi(window.get());
-    QFile style(QStringLiteral(":/qss/fptr_t.qss"));
-    if (style.open(QIODevice::ReadOnly))
-        window->setStyleSheet(QString::fromUtf8(style.readAll()));
-    return window;
+    // The real window, with its default device (the virtual register).
+    return std::make_unique<FptrMainWindow>();
 }
 
 class Photographer

@@ -210,9 +210,10 @@ int RecordingDriver::copyText(const QString &text, wchar_t *buffer, int capacity
 {
     const std::wstring wide = text.toStdWString();
     if (buffer && capacity > 0) {
-        const int n = qMin<int>(int(wide.size()), capacity - 1);
+        const int n = qMin<int>(int(wide.size()), capacity);
         std::memcpy(buffer, wide.data(), size_t(n) * sizeof(wchar_t));
-        buffer[n] = L'\0';
+        if (n < capacity)
+            buffer[n] = L'\0';
     }
     return result;
 }
