@@ -1,0 +1,96 @@
+#pragma once
+
+// The device behind one driver object: its kind, property store, settings,
+// memory, modules and action table, and the rules every call follows (the
+// result of a call, the connection, the once-only memory notice). The driver
+// object (driverobject.h) only translates the contract's calls into calls of
+// this class; the subject modules work on it.
+
+#include "core/actions.h"
+#include "core/memory.h"
+#include "core/module.h"
+#include "core/properties.h"
+#include "core/resultcodes.h"
+#include "core/settings.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace vreg {
+
+class DeviceContext
+{
+public:
+    explicit DeviceContext(DeviceKind kind);
+    ~DeviceContext();
+    DeviceContext(const DeviceContext &) = delete;
+    DeviceContext &operator=(const DeviceContext &) = delete;
+
+    DeviceKind kind() const { return m_kind; }
+    PropertyStore &props() { return m_props; }
+    const PropertyStore &props() const { return m_props; }
+
+    // ---- the result of the current call
+    // Success: ResultCode 0, no description, no detail.
+    void succeed();
+    // Records a failure with the code's text and an optional detail; returns
+    // the negative result the call gives back (-1).
+    int fail(Code code, const QString &detail = QString());
+
+    // ---- properties with behaviour
+    // A read hook refreshes a property's field just before a getter reads it
+    // (for values that follow the device state, like the clock).
+    void onRead(Prop property, std::function<void()> hook);
+    // A write hook runs after a setter stored the new value; a negative
+    // result (after fail()) puts the old value back.
+    void onWrite(Prop property, std::function<int()> hook);
+    void beforeRead(Prop property);
+    int afterWrite(Prop property);
+
+    // ---- actions
+    int run(Action action);
+
+    // ---- settings
+    // What was written (ReadSetting, WriteSetting, DeviceSettings) and what
+    // took effect (ApplySettings).
+    Settings &writtenSettings() { return m_written; }
+    const Settings &settings() const { return m_applied; }
+    int applySettings();
+
+    // ---- connection and memory
+    bool connected() const { return m_props.DeviceEnabled != 0; }
+    // Saves the device memory after a change; a failure is recorded.
+    int commit();
+    // The data folder in use: the open memory's, else the applied settings'.
+    QString dataFolder() const;
+
+    // ---- the caller's objects
+    void *parentWindow() const { return m_parentWindow; }
+    void setParentWindow(void *window) { m_parentWindow = window; }
+    VOR::AbstractScannerEventHandler *scannerHandler() const { return m_scanner; }
+    void setScannerHandler(VOR::AbstractScannerEventHandler *handler) { m_scanner = handler; }
+
+private:
+    int connect();
+    void disconnect();
+    int onDeviceEnabledWritten();
+    int onDeviceSettingsWritten();
+    void settingsTookEffect();
+    std::vector<Module *> moduleList() const;
+
+    DeviceKind m_kind;
+    PropertyStore m_props;
+    Settings m_written;
+    Settings m_applied;
+    DeviceMemory m_memory;
+    ActionRegistry m_registry;
+    std::vector<std::unique_ptr<Module>> m_modules;
+    std::vector<std::function<void()>> m_readHooks;  // by Prop
+    std::vector<std::function<int()>> m_writeHooks;  // by Prop
+    QString m_memoryNotice; // reported by the next action, then forgotten
+    void *m_parentWindow = nullptr;
+    VOR::AbstractScannerEventHandler *m_scanner = nullptr;
+};
+
+} // namespace vreg

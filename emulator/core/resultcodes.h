@@ -1,0 +1,44 @@
+#pragma once
+
+// The register's result codes. This is the one table of them: every failure
+// the driver reports takes its code and its Russian text from here, and the
+// README lists the same table for the users of the driver.
+//
+// Ranges: -1 to -99 are the driver's own (connection, arguments, settings,
+// device memory); -3800 to -3899 are the findings of the connector test, of
+// which -3893 is taken by the clock's request for confirmation. The bench acts
+// on -17, -3893 and the connector range, so those values never move.
+
+#include <QString>
+
+#include <vector>
+
+namespace vreg {
+
+enum class Code : int {
+    Ok = 0,
+    NoConnection = -1,
+    NotSupported = -2,
+    InvalidArgument = -3,
+    UnknownSetting = -4,
+    InvalidSettingValue = -5,
+    InvalidSettingsString = -6,
+    DialogUnavailable = -7,
+    MemoryError = -8,
+    NoMoreData = -17,
+    DateChangeNeedsConfirmation = -3893,
+};
+
+struct CodeEntry
+{
+    Code code;
+    const char *text; // UTF-8
+};
+
+// Every code with its text, in table order.
+const std::vector<CodeEntry> &codeTable();
+
+// The text of a code; an unknown code gives an empty text.
+QString codeText(Code code);
+
+} // namespace vreg
