@@ -509,13 +509,14 @@ void TestVregSettings::stringGetterProtocol()
 
     wchar_t buffer[8];
     std::fill(std::begin(buffer), std::end(buffer), L'#');
+    // A cut value fills the buffer and has no terminator.
     QCOMPARE(device->ReadSetting(name.c_str(), buffer, 5), 10);
-    QCOMPARE(QString::fromWCharArray(buffer), QStringLiteral("устр"));
+    QCOMPARE(QString::fromWCharArray(buffer, 5), QStringLiteral("устро"));
     QCOMPARE(buffer[5], L'#');
 
     std::fill(std::begin(buffer), std::end(buffer), L'#');
     QCOMPARE(device->ReadSetting(name.c_str(), buffer, 1), 10);
-    QCOMPARE(buffer[0], L'\0');
+    QCOMPARE(buffer[0], L'у');
     QCOMPARE(buffer[1], L'#');
 
     // No buffer, or no room: only the length.
@@ -534,8 +535,13 @@ void TestVregSettings::stringGetterProtocol()
     QCOMPARE(QString::fromWCharArray(exact.c_str()).size(), length);
     std::fill(std::begin(buffer), std::end(buffer), L'#');
     QCOMPARE(device->DeviceSettings(buffer, 3), length);
-    QCOMPARE(buffer[2], L'\0');
+    QVERIFY(buffer[2] != L'\0');
     QCOMPARE(buffer[3], L'#');
+    // Exactly the length: the whole value, no terminator.
+    std::wstring full(size_t(length) + 1, L'#');
+    QCOMPARE(device->DeviceSettings(full.data(), length), length);
+    QCOMPARE(full[size_t(length)], L'#');
+    QCOMPARE(QString::fromWCharArray(full.c_str(), length), QString::fromWCharArray(exact.c_str()));
 }
 
 void TestVregSettings::nullPointers()

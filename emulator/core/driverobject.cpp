@@ -25,10 +25,13 @@ int DriverObject::copyOut(const QString &text, wchar_t *buffer, int capacity)
     const QList<uint> wide = text.toUcs4();
     const qsizetype length = wide.size();
     if (buffer && capacity > 0) {
-        const qsizetype n = qMin<qsizetype>(length, qsizetype(capacity) - 1);
+        // A value of exactly `capacity` characters fills the buffer without
+        // a terminator; the caller knows the length from the result.
+        const qsizetype n = qMin<qsizetype>(length, qsizetype(capacity));
         for (qsizetype i = 0; i < n; ++i)
             buffer[i] = wchar_t(wide[i]);
-        buffer[n] = L'\0';
+        if (n < capacity)
+            buffer[n] = L'\0';
     }
     return int(qMin<qsizetype>(length, INT_MAX));
 }
