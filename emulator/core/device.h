@@ -11,6 +11,7 @@
 #include "core/module.h"
 #include "core/properties.h"
 #include "core/resultcodes.h"
+#include "core/services.h"
 #include "core/settings.h"
 
 #include <functional>
@@ -65,6 +66,10 @@ public:
     // The data folder in use: the open memory's, else the applied settings'.
     QString dataFolder() const;
 
+    // ---- what the modules offer one another (services.h)
+    Services &services() { return m_services; }
+    const Services &services() const { return m_services; }
+
     // ---- the caller's objects
     void *parentWindow() const { return m_parentWindow; }
     void setParentWindow(void *window) { m_parentWindow = window; }
@@ -85,6 +90,7 @@ private:
     Settings m_applied;
     DeviceMemory m_memory;
     ActionRegistry m_registry;
+    Services m_services; // before the modules, which fill it and outlive none of it
     std::vector<std::unique_ptr<Module>> m_modules;
     std::vector<std::function<void()>> m_readHooks;  // by Prop
     std::vector<std::function<int()>> m_writeHooks;  // by Prop
