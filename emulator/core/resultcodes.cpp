@@ -15,6 +15,12 @@ const std::vector<CodeEntry> &codeTable()
         {Code::DialogUnavailable, "Окно настроек недоступно"},
         {Code::MemoryError, "Ошибка памяти устройства"},
         {Code::NoMoreData, "Больше нет данных"},
+        // -20 to -99: modes and passwords, tables, clock, printing, service
+
+        // -100 to -199: shifts, receipts, cash, fiscal properties, fiscal storage
+
+        // -200 to -299: reports, registers, data reports
+
         {Code::DateChangeNeedsConfirmation, "Требуется подтверждение изменения даты"},
     };
     return table;

@@ -4,8 +4,8 @@
 // the driver reports takes its code and its Russian text from here, and the
 // README lists the same table for the users of the driver.
 //
-// Ranges: -1 to -99 are the driver's own (connection, arguments, settings,
-// device memory); -3800 to -3899 are the findings of the connector test, of
+// Ranges: -1 to -19 are the driver's own (connection, arguments, settings,
+// device memory); -20 to -299 belong to the subjects, in the blocks below; -3800 to -3899 are the findings of the connector test, of
 // which -3893 is taken by the clock's request for confirmation. The bench acts
 // on -17, -3893 and the connector range, so those values never move.
 
@@ -26,6 +26,16 @@ enum class Code : int {
     DialogUnavailable = -7,
     MemoryError = -8,
     NoMoreData = -17,
+
+    // -20 to -99: modes and passwords, tables, clock, printing, service
+    // (the printing-and-configuration modules add theirs here)
+
+    // -100 to -199: shifts, receipts, cash, fiscal properties, fiscal storage
+    // (the fiscal modules add theirs here)
+
+    // -200 to -299: reports, registers, data reports
+    // (the report modules add theirs here)
+
     DateChangeNeedsConfirmation = -3893,
 };
 
