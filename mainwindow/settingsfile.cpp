@@ -51,8 +51,8 @@ void FptrMainWindow::saveSettings(const QString &path)
             xml.writeCharacters(settings);
             xml.writeEndElement();
         }
+        // Not writeEndDocument(): it would add a line break after the root.
         xml.writeEndElement();
-        xml.writeEndDocument();
         ok = !xml.hasError() && file.commit();
     }
     if (!ok) {

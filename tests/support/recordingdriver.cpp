@@ -119,6 +119,23 @@ void RecordingDriver::onAction(const QString &name, std::function<int()> hook)
     m_hooks.insert(name, std::move(hook));
 }
 
+void RecordingDriver::onRead(const QString &name, std::function<void()> hook)
+{
+    QMutexLocker lock(&m_mutex);
+    m_readHooks.insert(name, std::move(hook));
+}
+
+void RecordingDriver::runReadHook(const QString &name)
+{
+    std::function<void()> hook;
+    {
+        QMutexLocker lock(&m_mutex);
+        hook = m_readHooks.value(name);
+    }
+    if (hook)
+        hook();
+}
+
 int RecordingDriver::fail(int code, const QString &description, const QString &detail)
 {
     QMutexLocker lock(&m_mutex);
@@ -186,6 +203,7 @@ int RecordingDriver::writeTriple(const char *name, int a, int b, int c, bool isD
 
 int RecordingDriver::readInt(const char *name, int *value)
 {
+    runReadHook(QLatin1String(name));
     QMutexLocker lock(&m_mutex);
     const QString key = QLatin1String(name);
     append(key + QLatin1Char('?'));
@@ -197,6 +215,7 @@ int RecordingDriver::readInt(const char *name, int *value)
 
 int RecordingDriver::readDouble(const char *name, double *value)
 {
+    runReadHook(QLatin1String(name));
     QMutexLocker lock(&m_mutex);
     const QString key = QLatin1String(name);
     append(key + QLatin1Char('?'));
@@ -220,6 +239,7 @@ int RecordingDriver::copyText(const QString &text, wchar_t *buffer, int capacity
 
 int RecordingDriver::readString(const char *name, wchar_t *buffer, int capacity)
 {
+    runReadHook(QLatin1String(name));
     QMutexLocker lock(&m_mutex);
     const QString key = QLatin1String(name);
     append(key + QLatin1Char('?') + QString::number(capacity));
@@ -230,6 +250,7 @@ int RecordingDriver::readString(const char *name, wchar_t *buffer, int capacity)
 
 int RecordingDriver::readTriple(const char *name, int *a, int *b, int *c)
 {
+    runReadHook(QLatin1String(name));
     QMutexLocker lock(&m_mutex);
     const QString key = QLatin1String(name);
     append(key + QLatin1Char('?'));

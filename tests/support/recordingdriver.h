@@ -65,6 +65,9 @@ public:
     void setActionResult(const QString &name, int result);
     // Runs instead of the default success; may call fail() and set values.
     void onAction(const QString &name, std::function<int()> hook);
+    // Runs when a getter of the named property is called, before it reads
+    // (outside the driver's lock), e.g. to block a read while a test acts.
+    void onRead(const QString &name, std::function<void()> hook);
     // Helper for hooks: records a failure and returns -1.
     int fail(int code, const QString &description, const QString &detail = QString());
 
@@ -128,6 +131,7 @@ private:
     int readTriple(const char *name, int *a, int *b, int *c);
     int action(const char *name);
     int copyText(const QString &text, wchar_t *buffer, int capacity, int result);
+    void runReadHook(const QString &name);
 
     mutable QMutex m_mutex;
     QStringList m_log;
@@ -138,6 +142,7 @@ private:
     QHash<QString, Failure> m_failures;
     QHash<QString, int> m_actionResults;
     QHash<QString, std::function<int()>> m_hooks;
+    QHash<QString, std::function<void()>> m_readHooks;
     void *m_parentWindow = nullptr;
     VOR::AbstractScannerEventHandler *m_scanner = nullptr;
 };

@@ -1,0 +1,120 @@
+#pragma once
+
+// The real main window with a recording driver as its current device, for
+// handler tests: widgets are found and buttons clicked by object name, and
+// every driver call the handler makes lands in `driver`'s log.
+
+#include "fptrdevicelist.h"
+#include "fptrmainwindow.h"
+#include "recordingdriver.h"
+#include "squeezedlabel.h"
+#include "zeruzuva.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+class WindowFixture
+{
+public:
+    // A kind no library serves: removing the device then only deletes the
+    // wrapper and never hands our in-process driver to a library.
+    static constexpr int RecordingKind = 99;
+
+    WindowFixture()
+        : window(new FptrMainWindow())
+    {
+        attach(driver, QStringLiteral("Recording driver"));
+        driver.clearLog();
+    }
+
+    ~WindowFixture()
+    {
+        // The window goes first: its destructor still reads the devices.
+        window.reset();
+    }
+
+    // Adds a driver object as a device of the window and makes it current.
+    int attach(RecordingDriver &target, const QString &name)
+    {
+        const int number = window->deviceList()->addDevice(
+            static_cast<FptrFactory::PrinterDevice>(RecordingKind), new ZEruZuva(&target));
+        QComboBox *devices = combo("cmbDeviceList");
+        devices->addItem(name, number);
+        devices->setCurrentIndex(devices->count() - 1);
+        return number;
+    }
+
+    template <class T = QWidget>
+    T *widget(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget %s of the requested class", name);
+        return found;
+    }
+
+    QComboBox *combo(const char *name) const { return widget<QComboBox>(name); }
+
+    void click(const char *name) const { widget<QAbstractButton>(name)->click(); }
+
+    QString errorLine() const { return window->errorText(); }
+
+    // Selects the item with the given key in a selection list.
+    void select(const char *comboName, int key) const
+    {
+        QComboBox *box = combo(comboName);
+        const int index = box->findData(QString::number(key));
+        if (index < 0)
+            qFatal("list %s has no key %d", comboName, key);
+        box->setCurrentIndex(index);
+    }
+
+    // Runs `answer` on the next modal dialog that opens (a message box, an
+    // input or file dialog), from the event loop of that dialog. The dialog
+    // seen is kept in `lastDialogText` (the message box text, if any).
+    void onNextDialog(std::function<void(QWidget *)> answer)
+    {
+        auto *timer = new QTimer();
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [this, timer, answer]() {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                lastDialogTitle = box->windowTitle();
+                lastDialogText = box->text();
+            }
+            ++dialogsSeen;
+            answer(modal);
+        });
+        timer->start();
+    }
+
+    // Presses a standard button of the next message box.
+    void answerNextMessageBox(QMessageBox::StandardButton button)
+    {
+        onNextDialog([button](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                box->button(button)->click();
+            else if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+        });
+    }
+
+    RecordingDriver driver;
+    std::unique_ptr<FptrMainWindow> window;
+    QString lastDialogTitle;
+    QString lastDialogText;
+    int dialogsSeen = 0;
+};
