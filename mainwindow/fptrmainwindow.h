@@ -156,10 +156,43 @@ private slots:
     // ---- operations/corrections.cpp
 
     // ---- operations/printing.cpp
+    void on_pbtnPrintText_clicked();
+    void on_pbtnPrintHeader_clicked();
+    void on_pbtnPrintFooter_clicked();
+    void on_pbtnContinuePrint_clicked();
+    void on_pbtnAddField_clicked();
+    void on_pbtnPrintFormattedText_clicked();
+    void on_pbtnNewDocument_clicked();
+    void on_pbtnPrintLastCheckCopy_clicked();
+    void on_pbtnDemoPrint_clicked();
+    void on_pbtnPartialCut_clicked();
+    void on_pbtnFullCut_clicked();
+    void on_pbtnSetField_clicked();
+    void on_pbtnGetField_clicked();
 
     // ---- operations/barcodes.cpp
+    void on_pbtnPrintBarcode_clicked();
+    void on_pbtnPrintBarcodeByNumber_clicked();
+    void on_pbtnGetBarcode_clicked();
+    void on_pbtnDeleteBarcode_clicked();
+    void on_pbtnClearBarcodeArray_clicked();
+    void on_pushGetBarcodeArrayStatus_clicked();
+    void on_cmbBarcodeType_currentIndexChanged(int index);
 
     // ---- operations/pictures.cpp
+    void on_pbtnPrintPictureFromFile_clicked();
+    void on_pbtnPrintPictureFromDevice_clicked();
+    void on_pbtnLoadPictureFromFile_clicked();
+    void on_pbtnLoadPictureFromBuffer_clicked();
+    void on_pbtnSavePictureToBuffer_clicked();
+    void on_pbtnSavePictureToFile_clicked();
+    void on_pbtnRemoveLastPicture_clicked();
+    void on_pbtnClearPictureArray_clicked();
+    void on_pbtnGetPictureStatus_clicked();
+    void on_pbtnGetPictureArrayStatus_clicked();
+    void on_toolbtnPictureFileNameDialog_clicked();
+    void on_toolbtnPictureMemFileDialog_clicked();
+    void on_lePictureMemFilename_textChanged(const QString &text);
 
     // ---- operations/registers.cpp
 
@@ -184,4 +217,9 @@ private:
     QFuture<int> m_pendingCall;
 
     // ---- state of the operations/ sources (each source adds its own here)
+    // operations/pictures.cpp: no state of its own (the picture buffer is the
+    // pixmap of the lePicture label); the picture's transfer as text between
+    // that buffer and the current device.
+    QPixmap downloadImage();
+    void uploadImage(const QPixmap *pixmap);
 };
