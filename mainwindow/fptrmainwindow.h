@@ -152,8 +152,40 @@ private slots:
     // ==== command handlers, one block per source under operations/ ====
 
     // ---- operations/receipts.cpp
+    void on_pbtnOpenSession_clicked();
+    void on_pbtnOpenCheque_clicked();
+    void on_pbtnCloseCheque_clicked();
+    void on_pbtnCancelCheque_clicked();
+    void on_pbtnSell_clicked();
+    void on_pbtnSellReturn_clicked();
+    void on_pbtnBuy_clicked();
+    void on_pbtnBuyReturn_clicked();
+    void on_pbtnStorno_clicked();
+    void on_pbtnSellAnnulate_clicked();
+    void on_pbtnBuyAnnulate_clicked();
+    void on_pbtnPayment_clicked();
+    void on_pbtnStornoPayment_clicked();
+    void on_pbtnDiscount_clicked();
+    void on_pbtnCharge_clicked();
+    void on_pbtnTax_clicked();
+    void on_pbtnStornoTax_clicked();
+    void on_pbtnResetChargeDiscount_clicked();
+    void on_pbtnCashIncome_clicked();
+    void on_pbtnCashOutcome_clicked();
+    void on_pbtnCashGetSumm_clicked();
+    void on_spinQuantity_valueChanged(double quantity);
+    void on_spinPrice_valueChanged(double price);
 
     // ---- operations/corrections.cpp
+    void on_pbtnCorrection_clicked();
+    void on_pbtnReturnCorrection_clicked();
+    void on_pbtnBuyCorrection_clicked();
+    void on_pbtnBuyReturnCorrection_clicked();
+    void on_pbtnAddFiscalProperty_clicked();
+    void on_pbtnResetFiscalProperties_clicked();
+    void on_pbtnRecWriteFiscalProperty_clicked();
+    void on_pbtnWriteFiscalProperty_clicked();
+    void on_pbtnReadFiscalProperty_clicked();
 
     // ---- operations/printing.cpp
     void on_pbtnPrintText_clicked();
