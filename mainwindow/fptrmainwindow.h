@@ -234,12 +234,64 @@ private slots:
     void on_pbtnGetSystemDateTime_clicked();
 
     // ---- operations/fiscalstorage.cpp
+    void on_pbtnSetSerialNumber_clicked();
+    void on_pbtnFiscalization_clicked();
+    void on_pbtnEKLZActivation_clicked();
+    void on_pbtnFNActivation_clicked();
+    void on_pbtnEKLZClose_clicked();
+    void on_pbtnFNClose_clicked();
+    void on_pbtnEKLZStatus_clicked();
+    void on_pbtnEKLZGetKPK_clicked();
+    void on_pbtnRunFNCommand_clicked();
 
     // ---- operations/service.cpp
+    void on_pbtnRunCommand_clicked();
+    void on_pbtnWriteData_clicked();
+    void on_pbtnInitTables_clicked();
+    void on_pbtnResetSummary_clicked();
+    void on_pbtnTechZero_clicked();
+    void on_pbtnPrintInfo_clicked();
+    void on_pbtnTestDevice_clicked();
+    void on_pbtnGetUnitVersion_clicked();
+    void on_pbtnPowerOff_clicked();
+    void on_pbtnBeep_clicked();
+    void on_pbtnSound_clicked();
+    void on_pbtnOpedDrawer_clicked();
+    void on_pbtnAdvancedOpenDrawer_clicked();
+    void on_pbtnSetPointPosition_clicked();
+    void on_pbtnTestConnector_clicked();
 
     // ---- operations/peripherals.cpp
+    void on_pbtnPowerOnModem_clicked();
+    void on_pbtnPowerOffModem_clicked();
+    void on_pbtnOpenModem_clicked();
+    void on_pbtnCloseModem_clicked();
+    void on_pbtnWriteModem_clicked();
+    void on_pbtnReadModem_clicked();
+    void on_pbtnGetModemStatus_clicked();
+    void on_pbtnPowerOnPinPad_clicked();
+    void on_pbtnPowerOffPinPad_clicked();
+    void on_pbtnOpenPinPad_clicked();
+    void on_pbtnClosePinPad_clicked();
+    void on_pbtnWritePinPad_clicked();
+    void on_pbtnReadPinPad_clicked();
+    void on_pbtnPowerOnWiFi_clicked();
+    void on_pbtnPowerOffWiFi_clicked();
+    void on_pbtnOpenWiFi_clicked();
+    void on_pbtnCloseWiFi_clicked();
+    void on_pbtnGetWiFiStatus_clicked();
+    void on_cbScannerEnabled_toggled(bool on);
+    void on_pbtnClearScanData_clicked();
 
     // ---- operations/sdcard.cpp
+    void on_pbtnOpenDirectory_clicked();
+    void on_pbtnReadDirectory_clicked();
+    void on_pbtnCloseDirectory_clicked();
+    void on_pbtnOpenFile_clicked();
+    void on_pbtnCloseFile_clicked();
+    void on_pbtnRemoveFile_clicked();
+    void on_pbtnWriteFile_clicked();
+    void on_pbtnReadFile_clicked();
 
 private:
     Ui_FptrMainWindow *ui;
@@ -254,4 +306,7 @@ private:
     // that buffer and the current device.
     QPixmap downloadImage();
     void uploadImage(const QPixmap *pixmap);
+    // operations/peripherals.cpp: the Wi-Fi data exchange has no driver
+    // operations, so its controls are taken off the page at construction.
+    void hideWiFiDataControls();
 };
