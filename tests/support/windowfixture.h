@@ -83,7 +83,9 @@ public:
     // seen is kept in `lastDialogText` (the message box text, if any).
     void onNextDialog(std::function<void(QWidget *)> answer)
     {
-        auto *timer = new QTimer();
+        // Owned by the fixture, so a dialog that never came leaves no timer
+        // behind to touch a destroyed fixture.
+        auto *timer = new QTimer(&m_timerOwner);
         timer->setInterval(10);
         QObject::connect(timer, &QTimer::timeout, [this, timer, answer]() {
             QWidget *modal = QApplication::activeModalWidget();
@@ -114,6 +116,7 @@ public:
 
     RecordingDriver driver;
     std::unique_ptr<FptrMainWindow> window;
+    QObject m_timerOwner; // destroyed first: its timers refer to the fixture
     QString lastDialogTitle;
     QString lastDialogText;
     int dialogsSeen = 0;
