@@ -16,11 +16,27 @@ const std::vector<CodeEntry> &codeTable()
         {Code::MemoryError, "Ошибка памяти устройства"},
         {Code::NoMoreData, "Больше нет данных"},
         // -20 to -99: modes and passwords, tables, clock, printing, service
+        {Code::WrongPassword, "Неверный пароль"},
+        {Code::AccessDenied, "Недостаточно прав для входа в режим"},
+        {Code::WrongMode, "Команда недоступна в текущем режиме"},
+        {Code::ReceiptOpenNoModeChange, "Открыт чек: смена режима невозможна"},
+        {Code::InvalidValue, "Неверное значение параметра"},
+        {Code::FieldTypeMismatch, "Неверный тип поля"},
+        {Code::NoSuchField, "Поле таблицы не существует"},
+        {Code::ReadOnlyValue, "Значение только для чтения"},
+        {Code::ShiftOpen, "Смена открыта: операция невозможна"},
+        {Code::NoPaper, "Нет бумаги"},
+        {Code::DocumentNotFinished, "Предыдущий документ не допечатан"},
+        {Code::InvalidTextMark, "Неверная ссылка на картинку или штрихкод в тексте"},
+        {Code::InvalidCommandBuffer, "Неверный формат команды"},
+        {Code::UnknownCommand, "Неизвестная команда"},
 
         // -100 to -199: shifts, receipts, cash, fiscal properties, fiscal storage
 
         // -200 to -299: reports, registers, data reports
 
+        {Code::EthernetNotConnected, "Ethernet: кабель не подключен"},
+        {Code::DisplayPortNoDevice, "Дисплейный порт: устройство не отвечает"},
         {Code::DateChangeNeedsConfirmation, "Требуется подтверждение изменения даты"},
     };
     return table;

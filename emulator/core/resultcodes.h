@@ -29,6 +29,20 @@ enum class Code : int {
 
     // -20 to -99: modes and passwords, tables, clock, printing, service
     // (the printing-and-configuration modules add theirs here)
+    WrongPassword = -20,
+    AccessDenied = -21,
+    WrongMode = -22,
+    ReceiptOpenNoModeChange = -23,
+    InvalidValue = -24,
+    FieldTypeMismatch = -25,
+    NoSuchField = -26,
+    ReadOnlyValue = -27,
+    ShiftOpen = -28,
+    NoPaper = -30,
+    DocumentNotFinished = -31,
+    InvalidTextMark = -32,
+    InvalidCommandBuffer = -33,
+    UnknownCommand = -34,
 
     // -100 to -199: shifts, receipts, cash, fiscal properties, fiscal storage
     // (the fiscal modules add theirs here)
@@ -36,6 +50,9 @@ enum class Code : int {
     // -200 to -299: reports, registers, data reports
     // (the report modules add theirs here)
 
+    // -3800 to -3899: findings of the connector test
+    EthernetNotConnected = -3801,
+    DisplayPortNoDevice = -3802,
     DateChangeNeedsConfirmation = -3893,
 };
 

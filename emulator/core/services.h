@@ -38,11 +38,40 @@ struct Services
     // it with a cut mark. Honours the paper sensor (a document that runs out
     // of paper fails with "no paper" and is completed by ContinuePrint) and
     // the printing speed. Negative after recording a failure.
+    // The tape's notation: a line may carry the device's text marks (0x09:
+    // double width from there to the end of the line; 0x0A n,o 0x0A: the
+    // stored picture n at offset o; 0x0B n 0x0B: the stored barcode n, 0 the
+    // dynamic one); a line wider than the tape continues on the next line.
     std::function<int(const QStringList &lines, bool cut)> printDocument;
     // The header (captions 0 to 5) and footer (captions 69 to 88) lines,
     // laid out for the tape.
     std::function<QStringList()> headerLines;
     std::function<QStringList()> footerLines;
+    // 0 when a document can be printed now; otherwise negative after
+    // recording why not (no paper, an interrupted document waiting for
+    // ContinuePrint). Fiscal operations ask before they change anything, so
+    // that a registration is never half done.
+    std::function<int()> printerReady;
+    // A text laid out for the tape with a TextWrap (0 none: cut at the
+    // edge, 1 by words, 2 by characters) and an Alignment (0 left, 1 centre,
+    // 2 right), marks included; empty on an invalid mark.
+    std::function<QStringList(const QString &text, int wrap, int alignment)> layoutText;
+    // How many cuts and printed lines the printer has made in its life.
+    std::function<qint64()> cutCount;
+    std::function<qint64()> printedLineCount;
+
+    // ---- pictures and barcodes in memory (the pictures and barcodes modules)
+    // The tape lines of a stored picture (number, left offset in dots) and
+    // of a stored barcode (number, 0 the dynamic one; Alignment 0 to 2),
+    // referenced from a printed text. Negative after recording a failure
+    // (no such picture or barcode). Empty: the text shows a placeholder.
+    std::function<int(int number, int offset, QStringList *lines)> pictureLines;
+    std::function<int(int number, int alignment, QStringList *lines)> barcodeLines;
+
+    // ---- firmware (the service module)
+    // Version, sub-version and build of a unit (1 to 5, the bench's
+    // unitTypes); empty for an unknown unit.
+    std::function<QStringList(int unit)> unitVersion;
 
     // ---- the fiscal archive (the receipts module)
     // Date and time of the last fiscal document; invalid when there is none.
@@ -50,6 +79,11 @@ struct Services
     // Whether a shift is open / a receipt is open.
     std::function<bool()> shiftOpen;
     std::function<bool()> receiptOpen;
+    // Puts the fiscal status properties (Session, SerialNumber,
+    // ChequeNumber, Summ of the open receipt, Remainder, Change) back to the
+    // device's state, for GetStatus.
+    std::function<void()> refreshFiscalStatus;
+
 };
 
 // Answers for entries nobody filled.
