@@ -227,11 +227,26 @@ private slots:
     void on_lePictureMemFilename_textChanged(const QString &text);
 
     // ---- operations/registers.cpp
+    void on_pbtnGetRegister_clicked();
+    void on_pbtnQueryGetSumm_clicked();
 
     // ---- operations/reports.cpp
+    void on_pbtnRegistrationReport_clicked();
+    void on_pbtnFPReport_clicked();
+    void on_pbtnPrintFNReport_clicked();
+    void on_pbtnBeginReport_clicked();
+    void on_pbtnGetRecord_clicked();
+    void on_pbtnGetAllRecords_clicked();
+    void on_pbtnEndReport_clicked();
 
     // ---- operations/tables.cpp
+    void on_pbtnGetValue_clicked();
+    void on_pbtnSetValue_clicked();
+    void on_pbtnGetCaption_clicked();
+    void on_pbtnSetCaption_clicked();
+    void on_pbtnSetDate_clicked();
     void on_pbtnGetSystemDateTime_clicked();
+    void on_pbtnGetRange_clicked();
 
     // ---- operations/fiscalstorage.cpp
     void on_pbtnSetSerialNumber_clicked();

@@ -1,0 +1,154 @@
+// Reports: the printed registration, fiscal-memory and fiscal-storage
+// reports, and the data reports the device returns record by record.
+
+#include "fptrmainwindow.h"
+#include "ui_fptrmainwindow.h"
+
+#include "exception.h"
+#include "scopedlocker.h"
+
+namespace {
+
+// The result code after GetRecord that means the report has no more records.
+const int NoMoreRecords = -17;
+
+} // namespace
+
+void FptrMainWindow::on_pbtnRegistrationReport_clicked()
+{
+    ScopedLocker locker(this, true);
+    try {
+        setInt(&IFptr::DocNumber, ui->spinDocumentNumberFrom->value());
+        setInt(&IFptr::DocNumberEnd, ui->spinDocumentNumberTo->value());
+        setInt(&IFptr::ClearFlag, ui->cbClearFlag->isChecked() ? 1 : 0);
+        setInt(&IFptr::ReportType, cmbData(ui->cmbRegistrationReportType));
+        setInt(&IFptr::Session, ui->spinReportSessionFrom->value());
+        setInt(&IFptr::SessionEnd, ui->spinReportSessionTo->value());
+        execMethodAsync(&IFptr::Report);
+        // A report may close the session: fetch the new state before showing it.
+        execMethod(&IFptr::GetStatus);
+        updateDeviceInfo();
+        resetError();
+    } catch (const std::exception &e) {
+        setError(e.what());
+    }
+}
+
+void FptrMainWindow::on_pbtnFPReport_clicked()
+{
+    ScopedLocker locker(this, true);
+    try {
+        setDate(&IFptr::Date, ui->dateFrom->date());
+        setDate(&IFptr::DateEnd, ui->dateTo->date());
+        setInt(&IFptr::Session, ui->spinSessionFrom->value());
+        setInt(&IFptr::SessionEnd, ui->spinSessionTo->value());
+        setInt(&IFptr::ReportType, cmbData(ui->cmbFiscalReportType));
+        setInt(&IFptr::KPKNumber, ui->spinReportKPKNumber->value());
+        execMethodAsync(&IFptr::Report);
+        resetError();
+    } catch (const std::exception &e) {
+        setError(e.what());
+    }
+}
+
+void FptrMainWindow::on_pbtnPrintFNReport_clicked()
+{
+    try {
+        setInt(&IFptr::KPKNumber, ui->spinFNDocNumber->value());
+        setInt(&IFptr::ReportType, cmbData(ui->cmbFNReportType));
+        execMethod(&IFptr::Report);
+        resetError();
+    } catch (const std::exception &e) {
+        setError(e.what());
+    }
+}
+
+void FptrMainWindow::on_pbtnBeginReport_clicked()
+{
+    ScopedLocker locker(this, false);
+    try {
+        setInt(&IFptr::ReportType, cmbData(ui->cmbDataReportType));
+        setInt(&IFptr::UnitType, cmbData(ui->cmbECRUnitType));
+        execMethodAsync(&IFptr::BeginReport);
+        resetError();
+    } catch (const DeviceNotFoundException &e) {
+        setError(e.what());
+    } catch (const std::exception &e) {
+        ui->teDataReportResult->clear();
+        setError(e.what());
+    }
+}
+
+void FptrMainWindow::on_pbtnGetRecord_clicked()
+{
+    ScopedLocker locker(this, false);
+    try {
+        execMethodAsync(&IFptr::GetRecord);
+        ui->teDataReportResult->setPlainText(getBuff(&IFptr::Caption));
+        resetError();
+    } catch (const DeviceNotFoundException &e) {
+        setError(e.what());
+    } catch (const std::exception &e) {
+        // Past the last record the previous one stays in view: the operator
+        // still sees where the report ended.
+        bool atEnd = false;
+        try {
+            atEnd = getInt(&IFptr::ResultCode) == NoMoreRecords;
+        } catch (const std::exception &) {
+        }
+        if (!atEnd)
+            ui->teDataReportResult->clear();
+        setError(e.what());
+    }
+}
+
+void FptrMainWindow::on_pbtnGetAllRecords_clicked()
+{
+    ScopedLocker locker(this, false);
+    try {
+        QString text;
+        for (;;) {
+            try {
+                execMethodAsync(&IFptr::GetRecord);
+                text += getBuff(&IFptr::Caption) + QLatin1Char('\n');
+            } catch (const DeviceNotFoundException &) {
+                throw;
+            } catch (const Exception &) {
+                // The end of the records arrives as a failing GetRecord; the
+                // result code below tells the end from a real failure.
+            }
+            const int code = getInt(&IFptr::ResultCode);
+            if (code == 0)
+                continue;
+            if (code == NoMoreRecords) {
+                ui->teDataReportResult->setPlainText(text);
+                resetError();
+                return;
+            }
+            // Any other code ends the loop with the driver's text for it; a
+            // positive code would pass raiseError unraised, so it goes in as
+            // a plain failure and the driver's code is reported all the same.
+            raiseError(code < 0 ? code : -1);
+            throw Exception(tr("[%1] %2").arg(QString::number(code), getBuff(&IFptr::ResultDescription)));
+        }
+    } catch (const DeviceNotFoundException &e) {
+        setError(e.what());
+    } catch (const std::exception &e) {
+        ui->teDataReportResult->clear();
+        setError(e.what());
+    }
+}
+
+void FptrMainWindow::on_pbtnEndReport_clicked()
+{
+    ScopedLocker locker(this, false);
+    try {
+        execMethodAsync(&IFptr::EndReport);
+        resetError();
+    } catch (const DeviceNotFoundException &e) {
+        setError(e.what());
+    } catch (const std::exception &e) {
+        ui->teDataReportResult->clear();
+        setError(e.what());
+    }
+}
