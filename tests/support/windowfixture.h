@@ -22,6 +22,27 @@
 #include <functional>
 #include <memory>
 
+// Answers any message box that opens while the window is being built (the
+// default device could not be created, the settings file is broken), so a
+// broken build fails the test instead of hanging it.
+class StartupDialogGuard
+{
+public:
+    StartupDialogGuard()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this]() {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start(20);
+    }
+
+    QTimer timer;
+    QStringList seen;
+};
+
 class WindowFixture
 {
 public:
@@ -32,6 +53,9 @@ public:
     WindowFixture()
         : window(new FptrMainWindow())
     {
+        startupGuard.timer.stop();
+        if (!startupGuard.seen.isEmpty())
+            qWarning("unexpected message at start-up: %s", qPrintable(startupGuard.seen.join(QLatin1String(" | "))));
         attach(driver, QStringLiteral("Recording driver"));
         driver.clearLog();
     }
@@ -115,6 +139,7 @@ public:
     }
 
     RecordingDriver driver;
+    StartupDialogGuard startupGuard; // before the window: it watches its construction
     std::unique_ptr<FptrMainWindow> window;
     QObject m_timerOwner; // destroyed first: its timers refer to the fixture
     QString lastDialogTitle;
