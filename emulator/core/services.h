@@ -14,6 +14,8 @@
 
 namespace vreg {
 
+struct FiscalRecords;
+
 struct Services
 {
     // ---- modes and passwords (the modes module)
@@ -79,11 +81,21 @@ struct Services
     // Whether a shift is open / a receipt is open.
     std::function<bool()> shiftOpen;
     std::function<bool()> receiptOpen;
+    // The whole fiscal memory, read-only: shifts, counters, cash, the open
+    // receipt, registrations, fiscal storages and the archive of documents
+    // (modules/fiscalrecords.h says which register comes from where). Null
+    // while the device is not connected.
+    std::function<const FiscalRecords *()> fiscalRecords;
     // Puts the fiscal status properties (Session, SerialNumber,
     // ChequeNumber, Summ of the open receipt, Remainder, Change) back to the
     // device's state, for GetStatus.
     std::function<void()> refreshFiscalStatus;
 
+    // ---- printed reports (the shift-report module owns Report)
+    // Adds or replaces the handler of a ReportType (types 1 and 2 are the
+    // Z- and X-reports); Report fails with "not supported" for a type
+    // nobody added. Call it from registerActions.
+    std::function<void(int reportType, std::function<int()> handler)> addReport;
 };
 
 // Answers for entries nobody filled.

@@ -2,11 +2,15 @@
 
 #include "core/module.h"
 #include "modules/clockmodule.h"
+#include "modules/fiscalpropertiesmodule.h"
+#include "modules/fiscalstoragemodule.h"
 #include "modules/modesmodule.h"
 #include "modules/powermodule.h"
 #include "modules/printingmodule.h"
+#include "modules/receiptsmodule.h"
 #include "modules/servicemodule.h"
 #include "modules/settingsmodule.h"
+#include "modules/shiftreportsmodule.h"
 #include "modules/tablesmodule.h"
 
 namespace vreg {
@@ -21,6 +25,13 @@ std::vector<std::unique_ptr<Module>> createModules(DeviceContext &device)
     modules.push_back(std::make_unique<ClockModule>(device));
     modules.push_back(std::make_unique<PrintingModule>(device));
     modules.push_back(std::make_unique<ServiceModule>(device));
+    // Shifts and receipts, fiscal properties, fiscal storage and the shift
+    // reports share one fiscal memory; each module keeps its own part.
+    auto fiscal = std::make_shared<FiscalCore>(device);
+    modules.push_back(std::make_unique<FiscalStorageModule>(device, fiscal));
+    modules.push_back(std::make_unique<ReceiptsModule>(device, fiscal));
+    modules.push_back(std::make_unique<FiscalPropertiesModule>(device, fiscal));
+    modules.push_back(std::make_unique<ShiftReportsModule>(device, fiscal));
     return modules;
 }
 
