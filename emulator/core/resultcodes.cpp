@@ -35,7 +35,6 @@ const std::vector<CodeEntry> &codeTable()
         {Code::ShiftNotOpen, "Смена не открыта"},
         {Code::ShiftAlreadyOpen, "Смена уже открыта"},
         {Code::ShiftExpired, "Смена превысила 24 часа"},
-        {Code::ShiftMustBeClosed, "Операция возможна только при закрытой смене"},
         {Code::ReceiptNotOpen, "Чек не открыт"},
         {Code::ReceiptOfOtherType, "Открыт чек другого типа"},
         {Code::ReceiptIsOpen, "Операция невозможна при открытом чеке"},

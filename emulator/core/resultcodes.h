@@ -49,7 +49,6 @@ enum class Code : int {
     ShiftNotOpen = -100,
     ShiftAlreadyOpen = -101,
     ShiftExpired = -102,
-    ShiftMustBeClosed = -103,
     ReceiptNotOpen = -104,
     ReceiptOfOtherType = -105,
     ReceiptIsOpen = -106,

@@ -193,7 +193,7 @@ int FiscalStorageModule::requireShiftClosed(const char *action)
     const FiscalRecords &r = m_core->records();
     if (!r.shiftOpen)
         return 0;
-    return device().fail(Code::ShiftMustBeClosed,
+    return device().fail(Code::ShiftOpen,
                          QStringLiteral("%1: открыта смена %2; снимите Z-отчет").arg(QLatin1String(action)).arg(r.shift.number));
 }
 
