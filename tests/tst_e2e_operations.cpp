@@ -1038,9 +1038,6 @@ void TestE2EOperations::fiscalProperties()
     w.select("cmbPosFiscalPropertyType", 5);
     w.type("lePosFiscalPropertyValue", "1");
     w.click("pbtnAddFiscalProperty");
-    QEXPECT_FAIL("", "AddFiscalProperty leaves FiscalPropertyUser as the last WriteFiscalProperty set it, "
-                     "and the register reads it",
-                 Continue);
     QVERIFY2(w.error().startsWith("[-127] Неверный номер реквизита ("), qPrintable(w.error()));
     w.click("pbtnResetFiscalProperties");
 

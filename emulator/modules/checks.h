@@ -16,7 +16,7 @@ inline bool checkRange(DeviceContext &device, const char *property, qint64 value
     if (value >= min && value <= max)
         return true;
     QString detail = QStringLiteral("%1 = %2: допустимо от %3 до %4")
-                         .arg(QLatin1String(property))
+                         .arg(QString::fromUtf8(property))
                          .arg(value)
                          .arg(min)
                          .arg(max);

@@ -158,13 +158,15 @@ bool FiscalPropertiesModule::isBuyerAddress(const QString &value)
     return phone.match(digits).hasMatch();
 }
 
-int FiscalPropertiesModule::tagFromProperties(const char *action, FiscalTag *tag)
+int FiscalPropertiesModule::tagFromProperties(const char *action, bool userTagAllowed, FiscalTag *tag)
 {
     const PropertyStore &props = device().props();
     tag->number = props.FiscalPropertyNumber;
     tag->type = props.FiscalPropertyType;
     tag->print = props.FiscalPropertyPrint != 0;
-    tag->user = props.FiscalPropertyUser != 0;
+    // Only a receipt-level value may be a user's own tag; FiscalPropertyUser
+    // left at 1 by an earlier write must not turn a position's tag into one.
+    tag->user = userTagAllowed && props.FiscalPropertyUser != 0;
     // Fiscal tags are numbered 1000 to 1999; a user's own may take any
     // number up to 65535.
     const bool valid = tag->user ? tag->number >= 1 && tag->number <= 65535 : tag->number >= 1000 && tag->number <= 1999;
@@ -200,7 +202,7 @@ int FiscalPropertiesModule::tagFromProperties(const char *action, FiscalTag *tag
 int FiscalPropertiesModule::addProperty()
 {
     FiscalTag tag;
-    if (tagFromProperties("AddFiscalProperty", &tag) < 0)
+    if (tagFromProperties("AddFiscalProperty", false, &tag) < 0)
         return -1;
     replaceTag(&m_core->records().pendingPositionTags, tag);
     return device().commit();
@@ -217,7 +219,7 @@ int FiscalPropertiesModule::resetProperties()
 int FiscalPropertiesModule::writeProperty()
 {
     FiscalTag tag;
-    if (tagFromProperties("WriteFiscalProperty", &tag) < 0)
+    if (tagFromProperties("WriteFiscalProperty", true, &tag) < 0)
         return -1;
     FiscalRecords &r = m_core->records();
     // In an open receipt the value belongs to it; otherwise to the next one.

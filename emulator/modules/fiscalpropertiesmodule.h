@@ -35,7 +35,7 @@ private:
     int writeProperty();
     int readProperty();
     // The tag from the FiscalProperty* properties; 0 or the failure.
-    int tagFromProperties(const char *action, FiscalTag *tag);
+    int tagFromProperties(const char *action, bool userTagAllowed, FiscalTag *tag);
 
     std::shared_ptr<FiscalCore> m_core;
 };
