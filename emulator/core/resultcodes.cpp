@@ -80,6 +80,15 @@ const std::vector<CodeEntry> &codeTable()
         {Code::FiscalMemoryFull, "Фискальная память переполнена"},
 
         // -200 to -299: reports, registers, data reports
+        {Code::UnknownRegister, "Неизвестный регистр"},
+        {Code::InvalidRegisterParameter, "Неверный параметр регистра"},
+        {Code::NoRegisterData, "Нет данных для регистра"},
+        {Code::ShiftNotFound, "Смена не найдена"},
+        {Code::InvalidReportRange, "Неверный диапазон отчета"},
+        {Code::NoReportData, "Нет данных за указанный диапазон"},
+        {Code::InvalidReportParameter, "Неверный параметр отчета"},
+        {Code::ReportNotBegun, "Отчет не начат"},
+        {Code::SdCardWriteError, "Ошибка записи на SD-карту"},
 
         {Code::EthernetNotConnected, "Ethernet: кабель не подключен"},
         {Code::DisplayPortNoDevice, "Дисплейный порт: устройство не отвечает"},

@@ -95,6 +95,15 @@ enum class Code : int {
 
     // -200 to -299: reports, registers, data reports
     // (the report modules add theirs here)
+    UnknownRegister = -200,
+    InvalidRegisterParameter = -201,
+    NoRegisterData = -202,
+    ShiftNotFound = -203,
+    InvalidReportRange = -210,
+    NoReportData = -211,
+    InvalidReportParameter = -212,
+    ReportNotBegun = -213,
+    SdCardWriteError = -214,
 
     // -3800 to -3899: findings of the connector test
     EthernetNotConnected = -3801,

@@ -2,12 +2,16 @@
 
 #include "core/module.h"
 #include "modules/clockmodule.h"
+#include "modules/datareportsmodule.h"
 #include "modules/fiscalpropertiesmodule.h"
+#include "modules/fiscalreportsmodule.h"
 #include "modules/fiscalstoragemodule.h"
+#include "modules/journalreportsmodule.h"
 #include "modules/modesmodule.h"
 #include "modules/powermodule.h"
 #include "modules/printingmodule.h"
 #include "modules/receiptsmodule.h"
+#include "modules/registersmodule.h"
 #include "modules/servicemodule.h"
 #include "modules/settingsmodule.h"
 #include "modules/shiftreportsmodule.h"
@@ -32,6 +36,14 @@ std::vector<std::unique_ptr<Module>> createModules(DeviceContext &device)
     modules.push_back(std::make_unique<ReceiptsModule>(device, fiscal));
     modules.push_back(std::make_unique<FiscalPropertiesModule>(device, fiscal));
     modules.push_back(std::make_unique<ShiftReportsModule>(device, fiscal));
+    // Registers, the other printed reports and the data reports read the
+    // same memory; the journal reports and the data reports share the
+    // electronic journal.
+    auto journal = std::make_shared<ElectronicJournal>();
+    modules.push_back(std::make_unique<RegistersModule>(device, fiscal));
+    modules.push_back(std::make_unique<JournalReportsModule>(device, fiscal, journal));
+    modules.push_back(std::make_unique<FiscalReportsModule>(device, fiscal));
+    modules.push_back(std::make_unique<DataReportsModule>(device, fiscal, journal));
     return modules;
 }
 
