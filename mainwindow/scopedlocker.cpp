@@ -16,6 +16,9 @@ ScopedLocker::ScopedLocker(FptrMainWindow *window, bool printing)
     m_progress.setValue(0);
     m_progress.setMaximumWidth(100);
     m_progress.setMaximumHeight(int(bar->height() * 0.75));
+    // The busy bar repaints many times a second; painting its own background
+    // spares the status bar and the window behind it every frame.
+    m_progress.setAutoFillBackground(true);
     bar->insertWidget(0, &m_progress, 0);
 
     m_label.setText(printing ? tr("Идет печать...") : tr("Подождите..."));

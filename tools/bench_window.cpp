@@ -1,6 +1,6 @@
 // Benchmarks of the main window (a program, not a test: it prints figures).
 //
-//   fptr_bench [RUNS]
+//   fptr_bench [RUNS] [startup|waiting]
 //
 // (a) Start-up: the time from starting a process until its window is shown
 //     and the event loop is idle, for the program's window (with its default
@@ -163,8 +163,11 @@ int main(int argc, char *argv[])
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
     QApplication app(argc, argv);
     const int runs = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10;
+    const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     QTextStream(stdout) << "platform: " << QGuiApplication::platformName() << "\n";
-    startupBenchmark(runs);
-    waitingBenchmark();
+    if (only.isEmpty() || only == QLatin1String("startup"))
+        startupBenchmark(runs);
+    if (only.isEmpty() || only == QLatin1String("waiting"))
+        waitingBenchmark();
     return 0;
 }
