@@ -43,6 +43,15 @@ void FptrMainWindow::releaseUnused(int kind, ZEruZuva *target)
     }
 }
 
+void FptrMainWindow::appendCurrentDevice(int kind, ZEruZuva *driver)
+{
+    const int number = m_deviceList->addDevice(static_cast<FptrFactory::PrinterDevice>(kind), driver);
+    m_deviceList->setCurrentDevice(number);
+    ui->cmbDeviceList->addItem(defaultDeviceName(device()->ted()), number);
+    // Selecting the new item runs the selection change (name, state).
+    ui->cmbDeviceList->setCurrentIndex(ui->cmbDeviceList->count() - 1);
+}
+
 void FptrMainWindow::on_pbtnAddECR_clicked()
 {
     addDevice(FptrFactory::FiscalPrinter);
@@ -89,11 +98,9 @@ void FptrMainWindow::addDevice(int kindValue)
             releaseUnused(kind, created);
             return;
         }
-        const int number = m_deviceList->addDevice(kind, created);
+        ZEruZuva *kept = created;
         created = nullptr;
-        m_deviceList->setCurrentDevice(number);
-        ui->cmbDeviceList->addItem(defaultDeviceName(device()->ted()), number);
-        ui->cmbDeviceList->setCurrentIndex(ui->cmbDeviceList->count() - 1);
+        appendCurrentDevice(kind, kept);
     } catch (const std::exception &e) {
         if (created)
             releaseUnused(kind, created);

@@ -145,11 +145,9 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
                                     .arg(m_deviceList->lastError(FptrFactory::FiscalPrinter)));
             }
             initDevice(created);
-            const int number = m_deviceList->addDevice(FptrFactory::FiscalPrinter, created);
+            ZEruZuva *kept = created;
             created = nullptr;
-            m_deviceList->setCurrentDevice(number);
-            ui->cmbDeviceList->addItem(defaultDeviceName(device()->ted()), number);
-            ui->cmbDeviceList->setCurrentIndex(ui->cmbDeviceList->count() - 1);
+            appendCurrentDevice(FptrFactory::FiscalPrinter, kept);
         } catch (const std::exception &e) {
             if (created)
                 releaseUnused(FptrFactory::FiscalPrinter, created);

@@ -110,6 +110,9 @@ private:
     void fillComboBoxes();
     void setDefaultContent();
     void addDevice(int kind);
+    // Adds a prepared driver object to the list and the selector and makes
+    // it the current device.
+    void appendCurrentDevice(int kind, ZEruZuva *driver);
     void releaseUnused(int kind, ZEruZuva *device);
     void showDeviceError(const std::exception &e);
     ZEruZuva *resolve(ZEruZuva *device);

@@ -4,10 +4,14 @@
 #include "fptrmainwindow.h"
 #include "ui_fptrmainwindow.h"
 
+#include "commandframe.h"
+
 #include "exception.h"
 #include "mappings.h"
 #include "scopedlocker.h"
 #include "tables.h"
+
+using namespace CommandFrame;
 
 namespace {
 
@@ -25,21 +29,7 @@ enum BarcodeOptionPage {
     PagePdf417 = 2
 };
 
-int flag(bool checked)
-{
-    return checked ? 1 : 0;
-}
 
-template <class Command>
-void run(FptrMainWindow *window, Command command)
-{
-    try {
-        command();
-        window->resetError();
-    } catch (const std::exception &e) {
-        window->setError(e.what());
-    }
-}
 
 } // namespace
 

@@ -4,6 +4,8 @@
 #include "fptrmainwindow.h"
 #include "ui_fptrmainwindow.h"
 
+#include "commandframe.h"
+
 #include "scopedlocker.h"
 
 namespace {
@@ -38,17 +40,6 @@ const FlagTexts StatusFlags[] = {
      QT_TRANSLATE_NOOP("FptrMainWindow", "нет ошибки")},
 };
 
-// An action without inputs or results, run on the GUI thread.
-void runStoreAction(FptrMainWindow *window, int (FptrMainWindow::IFptr::*action)())
-{
-    try {
-        window->execMethod(action);
-        window->resetError();
-    } catch (const std::exception &e) {
-        window->setError(e.what());
-    }
-}
-
 } // namespace
 
 void FptrMainWindow::on_pbtnSetSerialNumber_clicked()
@@ -77,10 +68,10 @@ void FptrMainWindow::on_pbtnFiscalization_clicked()
 
 // The journal module and the fiscal storage share their driver actions: the
 // device knows which store it carries.
-void FptrMainWindow::on_pbtnEKLZActivation_clicked() { runStoreAction(this, &IFptr::Activate); }
-void FptrMainWindow::on_pbtnFNActivation_clicked() { runStoreAction(this, &IFptr::Activate); }
-void FptrMainWindow::on_pbtnEKLZClose_clicked() { runStoreAction(this, &IFptr::CloseArchive); }
-void FptrMainWindow::on_pbtnFNClose_clicked() { runStoreAction(this, &IFptr::CloseArchive); }
+void FptrMainWindow::on_pbtnEKLZActivation_clicked() { CommandFrame::runAction(this, &IFptr::Activate); }
+void FptrMainWindow::on_pbtnFNActivation_clicked() { CommandFrame::runAction(this, &IFptr::Activate); }
+void FptrMainWindow::on_pbtnEKLZClose_clicked() { CommandFrame::runAction(this, &IFptr::CloseArchive); }
+void FptrMainWindow::on_pbtnFNClose_clicked() { CommandFrame::runAction(this, &IFptr::CloseArchive); }
 
 void FptrMainWindow::on_pbtnEKLZStatus_clicked()
 {

@@ -6,6 +6,8 @@
 #include "fptrmainwindow.h"
 #include "ui_fptrmainwindow.h"
 
+#include "commandframe.h"
+
 #include "exception.h"
 #include "nohelpbutton.h"
 #include "scopedlocker.h"
@@ -15,6 +17,8 @@
 #include <QPixmap>
 
 #include <algorithm>
+
+using namespace CommandFrame;
 
 namespace {
 
@@ -58,16 +62,6 @@ private:
     bool m_wasEnabled;
 };
 
-template <class Command>
-void run(FptrMainWindow *window, Command command)
-{
-    try {
-        command();
-        window->resetError();
-    } catch (const std::exception &e) {
-        window->setError(e.what());
-    }
-}
 
 int hexDigit(QChar c)
 {

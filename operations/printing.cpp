@@ -4,30 +4,12 @@
 #include "fptrmainwindow.h"
 #include "ui_fptrmainwindow.h"
 
+#include "commandframe.h"
+
 #include "exception.h"
 #include "scopedlocker.h"
 
-namespace {
-
-int flag(bool checked)
-{
-    return checked ? 1 : 0;
-}
-
-// The frame of the plain commands: the first failure (no device, a driver
-// error) ends the command and goes to the error line; success clears it.
-template <class Command>
-void run(FptrMainWindow *window, Command command)
-{
-    try {
-        command();
-        window->resetError();
-    } catch (const std::exception &e) {
-        window->setError(e.what());
-    }
-}
-
-} // namespace
+using namespace CommandFrame;
 
 void FptrMainWindow::on_pbtnPrintText_clicked()
 {

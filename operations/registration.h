@@ -3,6 +3,7 @@
 // Shared by the receipt and the correction-receipt handlers: the command
 // frame and the position fields of the registration tab.
 
+#include "commandframe.h"
 #include "fptrmainwindow.h"
 
 #include <exception>
@@ -11,20 +12,14 @@ class Ui_FptrMainWindow;
 
 namespace Registration {
 
-// Runs one command: the first failure (no device, a driver error) ends it
-// and goes to the error line; success clears the error line.
+using CommandFrame::flag;
+
+// Runs one command in the shared frame (commandframe.h).
 template <class Command>
 void run(FptrMainWindow &window, Command command)
 {
-    try {
-        command();
-        window.resetError();
-    } catch (const std::exception &e) {
-        window.setError(e.what());
-    }
+    CommandFrame::run(&window, command);
 }
-
-inline int flag(bool checked) { return checked ? 1 : 0; }
 
 // Every position operation writes a subset of the same fields, always in the
 // same order. TestMode, CheckSumm, TextWrap, Name, Quantity, Price and

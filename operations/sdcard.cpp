@@ -5,20 +5,11 @@
 #include "fptrmainwindow.h"
 #include "ui_fptrmainwindow.h"
 
+#include "commandframe.h"
+
 namespace {
 
 typedef FptrMainWindow::IFptr IFptr;
-
-// An action without inputs or results.
-void runAction(FptrMainWindow *window, int (IFptr::*action)())
-{
-    try {
-        window->execMethod(action);
-        window->resetError();
-    } catch (const std::exception &e) {
-        window->setError(e.what());
-    }
-}
 
 } // namespace
 
@@ -47,7 +38,7 @@ void FptrMainWindow::on_pbtnReadDirectory_clicked()
     }
 }
 
-void FptrMainWindow::on_pbtnCloseDirectory_clicked() { runAction(this, &IFptr::CloseDirectory); }
+void FptrMainWindow::on_pbtnCloseDirectory_clicked() { CommandFrame::runAction(this, &IFptr::CloseDirectory); }
 
 void FptrMainWindow::on_pbtnOpenFile_clicked()
 {
@@ -63,7 +54,7 @@ void FptrMainWindow::on_pbtnOpenFile_clicked()
     }
 }
 
-void FptrMainWindow::on_pbtnCloseFile_clicked() { runAction(this, &IFptr::CloseFile); }
+void FptrMainWindow::on_pbtnCloseFile_clicked() { CommandFrame::runAction(this, &IFptr::CloseFile); }
 
 void FptrMainWindow::on_pbtnRemoveFile_clicked()
 {

@@ -4,7 +4,9 @@
 // functions, and everything else goes through VOR::Fptr::IFptr.
 
 #include "driver/ifptr.h"
+#include "fptrdevicelist.h"
 #include "testmain.h"
+#include "vregclient.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,95 +29,9 @@
 #include <memory>
 #include <string>
 
+using namespace vregtest;
+
 namespace {
-
-using Driver = VOR::Fptr::IFptr;
-using StringGetter = int (Driver::*)(wchar_t *, int);
-
-std::wstring w(const QString &text)
-{
-    return text.toStdWString();
-}
-
-// A driver library loaded from the program folder, as the bench loads it.
-struct Library
-{
-    QLibrary library;
-    CreateFptrInterfaceFunction create = nullptr;
-    ReleaseFptrInterfaceFunction release = nullptr;
-
-    explicit Library(const QString &base)
-        : library(QCoreApplication::applicationDirPath() + base)
-    {
-        library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
-        if (library.load()) {
-            create = reinterpret_cast<CreateFptrInterfaceFunction>(library.resolve("CreateFptrInterface"));
-            release = reinterpret_cast<ReleaseFptrInterfaceFunction>(library.resolve("ReleaseFptrInterface"));
-        }
-    }
-};
-
-// One driver object, released through its library.
-class Device
-{
-public:
-    explicit Device(Library &library)
-        : m_library(library)
-        , m_object(library.create(VOR_FPTR_INTERFACE_VERSION))
-    {
-    }
-    ~Device()
-    {
-        if (m_object)
-            m_library.release(&m_object);
-    }
-    Device(const Device &) = delete;
-    Device &operator=(const Device &) = delete;
-
-    Driver *operator->() const { return m_object; }
-    Driver *get() const { return m_object; }
-
-    QString text(StringGetter getter) const
-    {
-        const int length = (m_object->*getter)(nullptr, 0);
-        std::wstring buffer(size_t(qMax(0, length)) + 1, L'\0');
-        (m_object->*getter)(buffer.data(), int(buffer.size()));
-        return QString::fromWCharArray(buffer.c_str());
-    }
-    QString setting(const QString &name) const
-    {
-        const std::wstring key = w(name);
-        const int length = m_object->ReadSetting(key.c_str(), nullptr, 0);
-        std::wstring buffer(size_t(qMax(0, length)) + 1, L'\0');
-        m_object->ReadSetting(key.c_str(), buffer.data(), int(buffer.size()));
-        return QString::fromWCharArray(buffer.c_str());
-    }
-    QString description(const QString &name) const
-    {
-        const std::wstring key = w(name);
-        const int length = m_object->ReadSettingDescription(key.c_str(), nullptr, 0);
-        std::wstring buffer(size_t(qMax(0, length)) + 1, L'\0');
-        m_object->ReadSettingDescription(key.c_str(), buffer.data(), int(buffer.size()));
-        return QString::fromWCharArray(buffer.c_str());
-    }
-    int write(const QString &name, const QString &value) const
-    {
-        return m_object->WriteSetting(w(name).c_str(), w(value).c_str());
-    }
-    int intValue(int (Driver::*getter)(int *)) const
-    {
-        int value = 0;
-        (m_object->*getter)(&value);
-        return value;
-    }
-    int code() const { return intValue(&Driver::ResultCode); }
-    QString resultDescription() const { return text(&Driver::ResultDescription); }
-    QString detail() const { return text(&Driver::ResultDetailDescription); }
-
-private:
-    Library &m_library;
-    Driver *m_object;
-};
 
 // "key:text;key:text;" into pairs; an ill-formed mapping fails the test.
 QList<QPair<QString, QString>> parseMapping(const QString &mapping, bool *ok)
@@ -139,27 +55,6 @@ QString textOf(const Device &device, const QString &name)
         if (item.first == value)
             return item.second;
     }
-    return QString();
-}
-
-// The bench's device naming from the settings: the rules any driver must let
-// it reach.
-QString benchName(const Device &device)
-{
-    const QString model = textOf(device, QStringLiteral("Model"));
-    const QString port = textOf(device, QStringLiteral("Port"));
-    if (port == QStringLiteral("Файл устройства"))
-        return QStringLiteral("%1 (%2 %3)").arg(model, device.setting(QStringLiteral("TTYSuffix")),
-                                                 textOf(device, QStringLiteral("BaudRate")));
-    if (port == QLatin1String("TCP/IP") || port == QLatin1String("UDP/IP"))
-        return QStringLiteral("%1 (%2:%3)").arg(model, device.setting(QStringLiteral("IPAddress")),
-                                                 device.setting(QStringLiteral("IPPort")));
-    if (port.startsWith(QLatin1String("COM")))
-        return QStringLiteral("%1 (%2 %3)").arg(model, port, textOf(device, QStringLiteral("BaudRate")));
-    if (port == QLatin1String("Bluetooth"))
-        return QStringLiteral("%1 (%2)").arg(model, device.setting(QStringLiteral("MACAddress")));
-    if (port.startsWith(QLatin1String("USB:")))
-        return QStringLiteral("%1 (%2)").arg(model, port);
     return QString();
 }
 
@@ -364,7 +259,7 @@ void TestVregSettings::portsReachEveryNamingRule()
     QCOMPARE(device.write(QStringLiteral("MACAddress"), QStringLiteral("12:34:56:78:9A:BC")), 0);
     QCOMPARE(device->ApplySettings(), 0);
     QCOMPARE(device.setting(QStringLiteral("Port")), key);
-    const QString built = benchName(device);
+    const QString built = defaultDeviceName(device.get());
     if (name.isEmpty())
         QVERIFY2(built.contains(QStringLiteral("(USB:")), qPrintable(built));
     else

@@ -88,6 +88,15 @@ public:
         m_object->ReadSetting(key.c_str(), buffer.data(), int(buffer.size()));
         return QString::fromWCharArray(buffer.c_str());
     }
+    // The mapping of a setting's values ("key:text;...").
+    QString description(const QString &name) const
+    {
+        const std::wstring key = w(name);
+        const int length = m_object->ReadSettingDescription(key.c_str(), nullptr, 0);
+        std::wstring buffer(size_t(qMax(0, length)) + 1, L'\0');
+        m_object->ReadSettingDescription(key.c_str(), buffer.data(), int(buffer.size()));
+        return QString::fromWCharArray(buffer.c_str());
+    }
     int write(const QString &name, const QString &value) const
     {
         return m_object->WriteSetting(w(name).c_str(), w(value).c_str());

@@ -8,6 +8,7 @@
 
 #include "appcore.h"
 #include "extendedlineedit.h"
+#include "dialoganswerer.h"
 #include "fptrmainwindow.h"
 #include "windowfixture.h"
 #include "zeruzuva.h"
@@ -30,7 +31,7 @@
 #include <functional>
 #include <memory>
 
-class VregWindow
+class VregWindow : public DialogAnswerer
 {
 public:
     using IFptr = FptrMainWindow::IFptr;
@@ -166,41 +167,6 @@ public:
         return QString();
     }
 
-    // ---- dialogs
-
-    // Runs `answer` on the next modal dialog (from that dialog's event loop).
-    void onNextDialog(std::function<void(QWidget *)> answer)
-    {
-        auto *timer = new QTimer(&m_timerOwner);
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, [this, timer, answer]() {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                lastDialogTitle = box->windowTitle();
-                lastDialogText = box->text();
-                lastDialogIcon = box->icon();
-            }
-            lastDialogUsable = modal->isEnabled();
-            ++dialogsSeen;
-            answer(modal);
-        });
-        timer->start();
-    }
-
-    void answerNextMessageBox(QMessageBox::StandardButton button)
-    {
-        onNextDialog([button](QWidget *modal) {
-            if (auto *box = qobject_cast<QMessageBox *>(modal))
-                box->button(button)->click();
-            else if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->reject();
-        });
-    }
-
     // ---- the register itself (for what a user does in its settings dialog
     // and for reading its tape)
 
@@ -251,12 +217,6 @@ public:
     StartupDialogGuard startupGuard; // before the window: it watches its construction
     QTemporaryDir dataDir;
     std::unique_ptr<FptrMainWindow> window;
-    QObject m_timerOwner;
-    QString lastDialogTitle;
-    QString lastDialogText;
-    QMessageBox::Icon lastDialogIcon = QMessageBox::NoIcon;
-    bool lastDialogUsable = false;
-    int dialogsSeen = 0;
 
 private:
     int m_tapeSeen = 0;

@@ -5,6 +5,7 @@
 // every driver call the handler makes lands in `driver`'s log.
 
 #include "fptrdevicelist.h"
+#include "dialoganswerer.h"
 #include "fptrmainwindow.h"
 #include "recordingdriver.h"
 #include "squeezedlabel.h"
@@ -43,7 +44,7 @@ public:
     QStringList seen;
 };
 
-class WindowFixture
+class WindowFixture : public DialogAnswerer
 {
 public:
     // A kind no library serves: removing the device then only deletes the
@@ -102,47 +103,7 @@ public:
         box->setCurrentIndex(index);
     }
 
-    // Runs `answer` on the next modal dialog that opens (a message box, an
-    // input or file dialog), from the event loop of that dialog. The dialog
-    // seen is kept in `lastDialogText` (the message box text, if any).
-    void onNextDialog(std::function<void(QWidget *)> answer)
-    {
-        // Owned by the fixture, so a dialog that never came leaves no timer
-        // behind to touch a destroyed fixture.
-        auto *timer = new QTimer(&m_timerOwner);
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, [this, timer, answer]() {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                lastDialogTitle = box->windowTitle();
-                lastDialogText = box->text();
-            }
-            ++dialogsSeen;
-            answer(modal);
-        });
-        timer->start();
-    }
-
-    // Presses a standard button of the next message box.
-    void answerNextMessageBox(QMessageBox::StandardButton button)
-    {
-        onNextDialog([button](QWidget *modal) {
-            if (auto *box = qobject_cast<QMessageBox *>(modal))
-                box->button(button)->click();
-            else if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->reject();
-        });
-    }
-
     RecordingDriver driver;
     StartupDialogGuard startupGuard; // before the window: it watches its construction
     std::unique_ptr<FptrMainWindow> window;
-    QObject m_timerOwner; // destroyed first: its timers refer to the fixture
-    QString lastDialogTitle;
-    QString lastDialogText;
-    int dialogsSeen = 0;
 };
