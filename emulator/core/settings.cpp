@@ -23,7 +23,7 @@ enum class Type {
     Folder,   // empty or an absolute path
 };
 
-struct Spec
+struct Definition
 {
     const char *name;
     Type type;
@@ -32,7 +32,7 @@ struct Spec
 };
 
 // The order here is the order of names() and of the README.
-const Spec kSpecs[] = {
+const Definition kDefinitions[] = {
     {"Model", Type::Choice, 0, 0},
     {"Port", Type::Choice, 0, 0},
     {"BaudRate", Type::Choice, 0, 0},
@@ -51,11 +51,11 @@ const Spec kSpecs[] = {
 // Free texts are paths and addresses; anything longer is a mistake.
 constexpr int kMaxTextLength = 32767;
 
-const Spec *findSpec(const QString &name)
+const Definition *findDefinition(const QString &name)
 {
-    for (const Spec &spec : kSpecs) {
-        if (name == QLatin1String(spec.name))
-            return &spec;
+    for (const Definition &definition : kDefinitions) {
+        if (name == QLatin1String(definition.name))
+            return &definition;
     }
     return nullptr;
 }
@@ -120,16 +120,16 @@ QString quoted(const QString &value)
         + QLatin1Char('"');
 }
 
-bool validate(DeviceKind kind, const Spec &spec, const QString &value, QString *canonical,
+bool validate(DeviceKind kind, const Definition &definition, const QString &value, QString *canonical,
               QString *detail)
 {
-    const QString name = QLatin1String(spec.name);
+    const QString name = QLatin1String(definition.name);
     *canonical = value;
     if (value.size() > kMaxTextLength) {
         *detail = QStringLiteral("%1: значение длиннее %2 символов").arg(name).arg(kMaxTextLength);
         return false;
     }
-    switch (spec.type) {
+    switch (definition.type) {
     case Type::Choice:
         for (const auto &choice : choicesOf(kind, name)) {
             if (choice.first == value)
@@ -144,11 +144,11 @@ bool validate(DeviceKind kind, const Spec &spec, const QString &value, QString *
         static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
         const bool isNumber = digits.match(value).hasMatch();
         const int number = isNumber ? value.toInt() : -1;
-        if (!isNumber || number < spec.min || number > spec.max) {
+        if (!isNumber || number < definition.min || number > definition.max) {
             *detail = QStringLiteral("%1: ожидается целое число от %2 до %3, получено %4")
                           .arg(name)
-                          .arg(spec.min)
-                          .arg(spec.max)
+                          .arg(definition.min)
+                          .arg(definition.max)
                           .arg(quoted(value));
             return false;
         }
@@ -222,14 +222,14 @@ Settings::Settings(DeviceKind kind)
 QStringList Settings::names()
 {
     QStringList result;
-    for (const Spec &spec : kSpecs)
-        result << QLatin1String(spec.name);
+    for (const Definition &definition : kDefinitions)
+        result << QLatin1String(definition.name);
     return result;
 }
 
 bool Settings::isKnown(const QString &name)
 {
-    return findSpec(name) != nullptr;
+    return findDefinition(name) != nullptr;
 }
 
 QString Settings::description(DeviceKind kind, const QString &name)
@@ -247,15 +247,15 @@ QString Settings::value(const QString &name) const
 
 bool Settings::setValue(const QString &name, const QString &value, QString *detail)
 {
-    const Spec *spec = findSpec(name);
+    const Definition *definition = findDefinition(name);
     QString ignored;
     QString &why = detail ? *detail : ignored;
-    if (!spec) {
+    if (!definition) {
         why = QStringLiteral("Настройка %1 неизвестна").arg(quoted(name));
         return false;
     }
     QString canonical;
-    if (!validate(m_kind, *spec, value, &canonical, &why))
+    if (!validate(m_kind, *definition, value, &canonical, &why))
         return false;
     m_values.insert(name, canonical);
     return true;
@@ -286,8 +286,8 @@ bool Settings::fromString(const QString &text, QString *detail)
     const QJsonObject object = document.object();
     QMap<QString, QString> values = factoryValues(m_kind);
     values.insert(QStringLiteral("DeviceId"), deviceId());
-    for (const Spec &spec : kSpecs) {
-        const QString name = QLatin1String(spec.name);
+    for (const Definition &definition : kDefinitions) {
+        const QString name = QLatin1String(definition.name);
         if (!object.contains(name))
             continue;
         const QJsonValue item = object.value(name);
@@ -296,7 +296,7 @@ bool Settings::fromString(const QString &text, QString *detail)
             return false;
         }
         QString canonical;
-        if (!validate(m_kind, spec, item.toString(), &canonical, &why))
+        if (!validate(m_kind, definition, item.toString(), &canonical, &why))
             return false;
         values.insert(name, canonical);
     }
