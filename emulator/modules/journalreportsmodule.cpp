@@ -356,6 +356,21 @@ int JournalReportsModule::journalByDocuments()
     return m_kit.issue(QStringLiteral("ЭЖ ПО ДИАПАЗОНУ ДОКУМЕНТОВ"), body);
 }
 
+bool JournalReportsModule::journalOfShifts(const QString &name, int from, int to,
+                                           QList<const FiscalDocument *> *documents)
+{
+    for (const FiscalDocument *document : m_journal->documents(m_core->records())) {
+        if (document->session >= from && document->session <= to)
+            documents->append(document);
+    }
+    if (documents->isEmpty()) {
+        device().fail(Code::NoReportData,
+                      QStringLiteral("%1: документов смен %2..%3 в ЭЖ нет").arg(name).arg(from).arg(to));
+        return false;
+    }
+    return true;
+}
+
 int JournalReportsModule::journalByShifts()
 {
     const QString name = QStringLiteral("Report 51 (ЭЖ по диапазону смен)");
@@ -365,12 +380,8 @@ int JournalReportsModule::journalByShifts()
     if (!m_kit.shiftRange(name, &from, &to))
         return -1;
     QList<const FiscalDocument *> documents;
-    for (const FiscalDocument *document : m_journal->documents(m_core->records())) {
-        if (document->session >= from && document->session <= to)
-            documents.append(document);
-    }
-    if (documents.isEmpty())
-        return device().fail(Code::NoReportData, QStringLiteral("%1: документов смен %2..%3 в ЭЖ нет").arg(name).arg(from).arg(to));
+    if (!journalOfShifts(name, from, to, &documents))
+        return -1;
     QStringList body = m_core->columns(QStringLiteral("СМЕНЫ"), QStringLiteral("%1 - %2").arg(from).arg(to));
     body.append(m_core->rule());
     body += m_kit.documentLines(documents);
@@ -387,12 +398,8 @@ int JournalReportsModule::sdCardReport()
     if (!m_kit.shiftRange(name, &from, &to))
         return -1;
     QList<const FiscalDocument *> documents;
-    for (const FiscalDocument *document : m_journal->documents(m_core->records())) {
-        if (document->session >= from && document->session <= to)
-            documents.append(document);
-    }
-    if (documents.isEmpty())
-        return device().fail(Code::NoReportData, QStringLiteral("%1: документов смен %2..%3 в ЭЖ нет").arg(name).arg(from).arg(to));
+    if (!journalOfShifts(name, from, to, &documents))
+        return -1;
     if (m_core->requirePrinter() < 0)
         return -1;
 

@@ -47,6 +47,9 @@ private:
     // "СМЕНА n" of the open shift, or "СМЕНА ЗАКРЫТА".
     QStringList shiftHeading() const;
     void markCleared(const FiscalDocument &report);
+    // The journal's documents of shifts `from` to `to`; none records the
+    // failure and gives false.
+    bool journalOfShifts(const QString &name, int from, int to, QList<const FiscalDocument *> *documents);
 
     std::shared_ptr<FiscalCore> m_core;
     std::shared_ptr<ElectronicJournal> m_journal;
