@@ -32,6 +32,17 @@ struct TypeTallies
     bool isEmpty() const { return byType.empty(); }
 };
 
+// One line a receipt type: its count and sum.
+QStringList typeLines(FiscalCore &core, ReportKit &kit, const TypeTallies &tallies)
+{
+    QStringList lines;
+    for (const auto &type : tallies.byType) {
+        lines += core.columns(QStringLiteral("  %1 %2").arg(receiptTypeTitle(type.first)).arg(type.second.count),
+                              kit.amount(type.second.sum));
+    }
+    return lines;
+}
+
 } // namespace
 
 JournalReportsModule::JournalReportsModule(DeviceContext &device, std::shared_ptr<FiscalCore> core,
@@ -154,10 +165,7 @@ int JournalReportsModule::departments()
     QStringList body = shiftHeading();
     for (const auto &entry : byDepartment) {
         body += m_core->wrapped(m_kit.departmentHeading(entry.first), 1);
-        for (const auto &type : entry.second.byType) {
-            body += m_core->columns(QStringLiteral("  %1 %2").arg(receiptTypeTitle(type.first)).arg(type.second.count),
-                                    m_kit.amount(type.second.sum));
-        }
+        body += typeLines(*m_core, m_kit, entry.second);
     }
     if (byDepartment.empty())
         body.append(QStringLiteral("НЕТ ДАННЫХ"));
@@ -187,10 +195,7 @@ int JournalReportsModule::cashiers()
     for (const auto &entry : byOperator) {
         const QString name = m_core->operatorName(entry.first);
         body += m_core->wrapped(name.isEmpty() ? QStringLiteral("КАССИР %1").arg(entry.first) : name, 1);
-        for (const auto &type : entry.second.receipts.byType) {
-            body += m_core->columns(QStringLiteral("  %1 %2").arg(receiptTypeTitle(type.first)).arg(type.second.count),
-                                    m_kit.amount(type.second.sum));
-        }
+        body += typeLines(*m_core, m_kit, entry.second.receipts);
         if (entry.second.income.count > 0)
             body += m_core->columns(QStringLiteral("  ВНЕСЕНИЙ %1").arg(entry.second.income.count), m_kit.amount(entry.second.income.sum));
         if (entry.second.outcome.count > 0)
@@ -215,10 +220,7 @@ int JournalReportsModule::hours()
     QStringList body = shiftHeading();
     for (const auto &entry : byHour) {
         body.append(entry.first.toString(QStringLiteral("dd.MM.yy hh:00-hh:59")));
-        for (const auto &type : entry.second.byType) {
-            body += m_core->columns(QStringLiteral("  %1 %2").arg(receiptTypeTitle(type.first)).arg(type.second.count),
-                                    m_kit.amount(type.second.sum));
-        }
+        body += typeLines(*m_core, m_kit, entry.second);
     }
     if (byHour.empty())
         body.append(QStringLiteral("НЕТ ДАННЫХ"));

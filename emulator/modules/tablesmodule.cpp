@@ -609,26 +609,36 @@ bool TablesModule::resolveField(int table, int row, int field, FieldRef *ref)
     }
 }
 
+bool TablesModule::checkedField(const QString &typeVerb, FieldRef *ref)
+{
+    const PropertyStore &props = device().props();
+    if (!resolveField(props.Table, props.Row, props.Field, ref)) {
+        device().fail(Code::NoSuchField, QStringLiteral("Таблица %1, ряд %2, поле %3 не существует")
+                                             .arg(props.Table)
+                                             .arg(props.Row)
+                                             .arg(props.Field));
+        return false;
+    }
+    if (props.FieldType != ref->type) {
+        device().fail(Code::FieldTypeMismatch,
+                      QStringLiteral("Поле %1.%2.%3 имеет тип %4 (%5), %6 тип %7")
+                          .arg(props.Table)
+                          .arg(props.Row)
+                          .arg(props.Field)
+                          .arg(ref->type)
+                          .arg(QString::fromUtf8(fieldTypeName(ref->type)), typeVerb)
+                          .arg(props.FieldType));
+        return false;
+    }
+    return true;
+}
+
 int TablesModule::getField()
 {
     PropertyStore &props = device().props();
     FieldRef ref;
-    if (!resolveField(props.Table, props.Row, props.Field, &ref)) {
-        return device().fail(Code::NoSuchField, QStringLiteral("Таблица %1, ряд %2, поле %3 не существует")
-                                                    .arg(props.Table)
-                                                    .arg(props.Row)
-                                                    .arg(props.Field));
-    }
-    if (props.FieldType != ref.type) {
-        return device().fail(Code::FieldTypeMismatch,
-                             QStringLiteral("Поле %1.%2.%3 имеет тип %4 (%5), запрошен тип %6")
-                                 .arg(props.Table)
-                                 .arg(props.Row)
-                                 .arg(props.Field)
-                                 .arg(ref.type)
-                                 .arg(QString::fromUtf8(fieldTypeName(ref.type)))
-                                 .arg(props.FieldType));
-    }
+    if (!checkedField(QStringLiteral("запрошен"), &ref))
+        return -1;
     if (ref.target == FieldRef::ToCaption && !readableCaption(ref.number))
         return -1;
     bool ok = true;
@@ -655,22 +665,8 @@ int TablesModule::setField()
 {
     PropertyStore &props = device().props();
     FieldRef ref;
-    if (!resolveField(props.Table, props.Row, props.Field, &ref)) {
-        return device().fail(Code::NoSuchField, QStringLiteral("Таблица %1, ряд %2, поле %3 не существует")
-                                                    .arg(props.Table)
-                                                    .arg(props.Row)
-                                                    .arg(props.Field));
-    }
-    if (props.FieldType != ref.type) {
-        return device().fail(Code::FieldTypeMismatch,
-                             QStringLiteral("Поле %1.%2.%3 имеет тип %4 (%5), передан тип %6")
-                                 .arg(props.Table)
-                                 .arg(props.Row)
-                                 .arg(props.Field)
-                                 .arg(ref.type)
-                                 .arg(QString::fromUtf8(fieldTypeName(ref.type)))
-                                 .arg(props.FieldType));
-    }
+    if (!checkedField(QStringLiteral("передан"), &ref))
+        return -1;
     const QString where = QStringLiteral("Поле %1.%2.%3").arg(props.Table).arg(props.Row).arg(props.Field);
     if (!requireProgramming(QStringLiteral("Запись поля %1.%2.%3").arg(props.Table).arg(props.Row).arg(props.Field)))
         return -1;

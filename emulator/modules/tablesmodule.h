@@ -42,6 +42,10 @@ public:
     };
     // False when the table, row or field does not exist.
     static bool resolveField(int table, int row, int field, FieldRef *ref);
+    // The field Table/Row/Field addresses, checked against FieldType;
+    // `typeVerb` says whether the type was asked for or given. A failure is
+    // recorded and gives false.
+    bool checkedField(const QString &typeVerb, FieldRef *ref);
 
 private:
     int getValue();
