@@ -1,7 +1,7 @@
 // Adding, removing, renaming, selecting and enabling devices.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "appcore.h"
 #include "exception.h"
@@ -147,7 +147,9 @@ void FptrMainWindow::on_cmbDeviceList_currentIndexChanged(int index)
     ui->pbtnRenameDevice->setEnabled(present);
     ui->pbtnProperties->setEnabled(present);
     ui->cbEnable->setEnabled(present);
-    ui->cbScannerEnabled->setEnabled(present);
+    // The scanner's page may not be set up yet; it reads this when it is.
+    if (ui->isPageSetUp(ui->pageExternalDevices))
+        ui->cbScannerEnabled->setEnabled(present);
     if (!present) {
         ui->lbCurrentDeviceName->setText(QString());
         return;

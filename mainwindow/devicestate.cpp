@@ -2,7 +2,7 @@
 // driver state codes, and the mode and status commands.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "mappings.h"
 

@@ -1,8 +1,9 @@
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "appcore.h"
 #include "exception.h"
+#include "extendedlineedit.h"
 #include "extendedchars.h"
 #include "fptrdevicelist.h"
 #include "mappings.h"
@@ -12,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QTabBar>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QHash>
 #include <QMetaMethod>
@@ -25,69 +27,72 @@
 namespace {
 const char *const Version = "9.12.4.6377";
 
-// Connects every slot named on_<object>_<signal> of `receiver` to that
-// signal of its descendant with that object name, as
-// QMetaObject::connectSlotsByName does, but looking the names up in a hash:
-// the stock one compares every slot with every object, which costs the
-// window a noticeable part of its start-up.
-void connectSlotsByObjectName(QObject *receiver)
+// Widgets that never take the keyboard focus (read-only results and the
+// section column), wherever their page is.
+const char *const noFocusWidgets[] = {
+    "scrollArea", "scrollAreaWidgetContents", "spinRemainder", "spinChange", "teEKLZStatus",
+    "lePictureMemState", "leFreeMemory", "spinPictureMemHeight", "spinPictureMemWidth",
+    "leAnswerBuffer", "teQueryResult", "teDataReportResult"};
+
+// Where a slot name on_<object>_<signal> may split into an object name and a
+// signal: the object name may itself contain '_', longest first.
+QList<int> slotNameSplits(const QByteArray &signature)
 {
-    QHash<QByteArray, QObject *> byName;
-    const QList<QObject *> children = receiver->findChildren<QObject *>();
-    for (QObject *child : children) {
-        const QByteArray name = child->objectName().toLatin1();
-        if (!name.isEmpty() && !byName.contains(name))
-            byName.insert(name, child);
+    QList<int> splits;
+    const int open = signature.indexOf('(');
+    for (int split = signature.lastIndexOf('_', open); split > 3;
+         split = signature.lastIndexOf('_', split - 1))
+        splits.append(split);
+    return splits;
+}
+
+int matchingSignal(const QObject *sender, const QByteArray &signalSignature, const QMetaMethod &slot)
+{
+    const QMetaObject *senderMeta = sender->metaObject();
+    int signalIndex = senderMeta->indexOfSignal(signalSignature.constData());
+    if (signalIndex >= 0)
+        return signalIndex;
+    const QByteArray signalName = signalSignature.left(signalSignature.indexOf('('));
+    for (int m = 0; m < senderMeta->methodCount(); ++m) {
+        const QMetaMethod candidate = senderMeta->method(m);
+        if (candidate.methodType() == QMetaMethod::Signal && candidate.name() == signalName
+            && QMetaObject::checkConnectArgs(candidate, slot))
+            return m;
     }
-    const QMetaObject *meta = receiver->metaObject();
-    for (int slotIndex = 0; slotIndex < meta->methodCount(); ++slotIndex) {
-        const QMetaMethod slot = meta->method(slotIndex);
-        if (slot.methodType() != QMetaMethod::Slot)
-            continue;
-        const QByteArray signature = slot.methodSignature();
-        if (!signature.startsWith("on_"))
-            continue;
-        // The object name may itself contain '_': try every split, longest
-        // object name first.
-        const int open = signature.indexOf('(');
-        bool connected = false;
-        for (int split = signature.lastIndexOf('_', open); split > 3 && !connected;
-             split = signature.lastIndexOf('_', split - 1)) {
-            QObject *sender = byName.value(signature.mid(3, split - 3));
-            if (!sender)
-                continue;
-            const QByteArray signalSignature = signature.mid(split + 1);
-            const QByteArray signalName = signalSignature.left(signalSignature.indexOf('('));
-            const QMetaObject *senderMeta = sender->metaObject();
-            int signalIndex = senderMeta->indexOfSignal(signalSignature.constData());
-            if (signalIndex < 0) {
-                for (int m = 0; m < senderMeta->methodCount(); ++m) {
-                    const QMetaMethod candidate = senderMeta->method(m);
-                    if (candidate.methodType() == QMetaMethod::Signal && candidate.name() == signalName
-                        && QMetaObject::checkConnectArgs(candidate, slot)) {
-                        signalIndex = m;
-                        break;
-                    }
-                }
-            }
-            if (signalIndex >= 0)
-                connected = QMetaObject::connect(sender, signalIndex, receiver, slotIndex);
-        }
-        if (!connected)
-            qWarning("connectSlotsByObjectName: no matching signal for %s", signature.constData());
-    }
+    return -1;
 }
 }
 
 FptrMainWindow::FptrMainWindow(QWidget *parent)
     : QMainWindow(parent)
-    , ui(new Ui_FptrMainWindow)
+    , ui(new FptrMainWindowForm())
 {
-    ui->setupUi(this);
-    // The form is built without the stock connection by name (see the
-    // build); this does the same, in a fraction of the time.
-    connectSlotsByObjectName(this);
+    m_preparing = true;
+    ui->setupFrame(this);
     setWindowTitle(windowTitle() + tr(" (%1)").arg(QLatin1String(Version)));
+
+    m_errorLabel = new QLabel();
+    m_errorLabel->setObjectName(QStringLiteral("errorLabel"));
+    statusBar()->addWidget(m_errorLabel, 0);
+
+    QFile file(QStringLiteral(":/qss/fptr_t.qss"));
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    m_styleSheet = QString::fromLatin1(bytes);
+    // Every rule names the section column, the status bar or a tab bar's
+    // scroll buttons, so the sheet goes to exactly those widgets: on the
+    // whole window it would put every one of its widgets under the (slow)
+    // style-sheet style and cost a large part of the start-up.
+    ui->scrollArea->setStyleSheet(m_styleSheet);
+    statusBar()->setStyleSheet(m_styleSheet);
+
+    ui->stackedWidgetMain->setCurrentIndex(SectionOperations);
+    ui->pbtnSectionOperations->setChecked(true);
+    preparePage(this);
 
     // Connected after the form's by-name connections, so a section's own
     // slot switches the page first and the exclusive check follows.
@@ -95,43 +100,10 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
         ui->scrollAreaWidgetContents->findChildren<QPushButton *>();
     for (QPushButton *button : sectionButtons)
         connect(button, &QPushButton::clicked, this, &FptrMainWindow::updateSectionButtons);
-
-    m_errorLabel = new QLabel();
-    m_errorLabel->setObjectName(QStringLiteral("errorLabel"));
-    statusBar()->addWidget(m_errorLabel, 0);
-
-    loadStyleSheet();
-    fillComboBoxes();
-
-    ui->stackedWidgetMain->setCurrentIndex(SectionOperations);
-    ui->pbtnSectionOperations->setChecked(true);
-    ui->twOperations->setCurrentIndex(0);
-    ui->twPrint->setCurrentIndex(0);
-    ui->twProgramming->setCurrentIndex(0);
-    ui->twFiscalEKLZ->setCurrentIndex(0);
-    ui->twExternalDevices->setCurrentIndex(0);
-    ui->stackedWidgetBarcodes->setCurrentIndex(0);
-
-    const int allMarks = ExtendedChars::All;
-    ui->leCommodityName->setExtendedChars(ExtendedChars::DoubleWidth);
-    ui->leText->setExtendedChars(ExtendedChars::DoubleWidth);
-    ui->leFieldText->setExtendedChars(ExtendedChars::DoubleWidth);
-    ui->leSessionCaption->setExtendedChars(ExtendedChars::DoubleWidth);
-    ui->leSessionCaption->hideToolButton();
-    ui->leCaption->hideToolButton();
-    ui->leCaption->setExtendedChars(allMarks);
-    ui->leFieldValue->hideToolButton();
-    ui->leFieldValue->setExtendedChars(allMarks);
-
-    setDefaultContent();
-
-    ui->centralwidget->setFocusPolicy(Qt::TabFocus);
-    const QList<QWidget *> noFocus = {
-        ui->scrollArea, ui->scrollAreaWidgetContents, ui->spinRemainder, ui->spinChange,
-        ui->teEKLZStatus, ui->lePictureMemState, ui->leFreeMemory, ui->spinPictureMemHeight,
-        ui->spinPictureMemWidth, ui->leAnswerBuffer, ui->teQueryResult, ui->teDataReportResult};
-    for (QWidget *widget : noFocus)
-        widget->setFocusPolicy(Qt::NoFocus);
+    // Pages shown some other way than by their section button (tools, tests)
+    // are set up as they appear.
+    connect(ui->stackedWidgetMain, &QStackedWidget::currentChanged, this,
+            &FptrMainWindow::onMainPageChanged);
 
     loadLibraries();
     loadSettings(configDir() + QLatin1String("fptr.cfg"));
@@ -163,7 +135,142 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
     const QSize formSize = size();
     adjustSize();
     resize(size().expandedTo(formSize));
-    hideWiFiDataControls();
+    m_preparing = false;
+}
+
+void FptrMainWindow::preparePage(QWidget *root)
+{
+    const bool wasPreparing = m_preparing;
+    m_preparing = true;
+    connectSlotsByObjectName(root);
+    for (QTabWidget *tabs : root->findChildren<QTabWidget *>()) {
+        tabs->tabBar()->setStyleSheet(m_styleSheet);
+        tabs->setCurrentIndex(0);
+    }
+    fillComboBoxes(root);
+    if (auto *barcodes = root->findChild<QStackedWidget *>(QStringLiteral("stackedWidgetBarcodes")))
+        barcodes->setCurrentIndex(0);
+
+    const struct {
+        const char *name;
+        int marks;
+        bool toolButton;
+    } marked[] = {
+        {"leCommodityName", ExtendedChars::DoubleWidth, true},
+        {"leText", ExtendedChars::DoubleWidth, true},
+        {"leFieldText", ExtendedChars::DoubleWidth, true},
+        {"leSessionCaption", ExtendedChars::DoubleWidth, false},
+        {"leCaption", ExtendedChars::All, false},
+        {"leFieldValue", ExtendedChars::All, false},
+    };
+    for (const auto &entry : marked) {
+        auto *edit = root->findChild<ExtendedLineEdit *>(QLatin1String(entry.name));
+        if (!edit)
+            continue;
+        if (!entry.toolButton)
+            edit->hideToolButton();
+        edit->setExtendedChars(entry.marks);
+    }
+
+    setDefaultContent(root);
+
+    if (root == this)
+        ui->centralwidget->setFocusPolicy(Qt::TabFocus);
+    for (const char *name : noFocusWidgets) {
+        if (auto *widget = root->findChild<QWidget *>(QLatin1String(name)))
+            widget->setFocusPolicy(Qt::NoFocus);
+    }
+
+    if (root == ui->pageExternalDevices) {
+        hideWiFiDataControls();
+        ui->cbScannerEnabled->setEnabled(ui->cmbDeviceList->currentIndex() >= 0);
+    }
+    m_preparing = wasPreparing;
+}
+
+void FptrMainWindow::realizePage(QWidget *page)
+{
+    if (ui->isPageSetUp(page))
+        return;
+    // Children created under a shown page would only appear one event later;
+    // built hidden, they appear with the page.
+    const bool shown = page->isVisible();
+    if (shown)
+        page->hide();
+    ui->setupPage(page);
+    preparePage(page);
+    if (shown)
+        page->show();
+}
+
+void FptrMainWindow::realizeAllSections()
+{
+    if (m_allPagesSetUp)
+        return;
+    m_allPagesSetUp = true;
+    for (QWidget *page : ui->ownFormPages())
+        realizePage(page);
+    // Every page is there now: a slot still unconnected names no widget.
+    const QMetaObject *meta = metaObject();
+    for (int slotIndex = meta->methodOffset(); slotIndex < meta->methodCount(); ++slotIndex) {
+        const QMetaMethod slot = meta->method(slotIndex);
+        if (slot.methodType() == QMetaMethod::Slot && slot.methodSignature().startsWith("on_")
+            && !m_connectedSlots.contains(slotIndex))
+            qWarning("connectSlotsByObjectName: no matching signal for %s",
+                     slot.methodSignature().constData());
+    }
+}
+
+void FptrMainWindow::beforeHandler()
+{
+    if (!m_preparing)
+        realizeAllSections();
+}
+
+void FptrMainWindow::onMainPageChanged(int index)
+{
+    realizePage(ui->stackedWidgetMain->widget(index));
+}
+
+// Connects every slot named on_<object>_<signal> to that signal of the widget
+// under `root` with that object name, as QMetaObject::connectSlotsByName does,
+// but looking the names up in a hash: the stock one compares every slot with
+// every object, which costs the window a noticeable part of its start-up.
+// A page's handlers are preceded by beforeHandler(), which sets up the other
+// pages the handler may reach.
+void FptrMainWindow::connectSlotsByObjectName(QWidget *root)
+{
+    QHash<QByteArray, QObject *> byName;
+    const QList<QObject *> children = root->findChildren<QObject *>();
+    for (QObject *child : children) {
+        const QByteArray name = child->objectName().toLatin1();
+        if (!name.isEmpty() && !byName.contains(name))
+            byName.insert(name, child);
+    }
+    const QMetaObject *meta = metaObject();
+    const QMetaMethod hook = meta->method(meta->indexOfSlot("beforeHandler()"));
+    for (int slotIndex = meta->methodOffset(); slotIndex < meta->methodCount(); ++slotIndex) {
+        const QMetaMethod slot = meta->method(slotIndex);
+        if (slot.methodType() != QMetaMethod::Slot || m_connectedSlots.contains(slotIndex))
+            continue;
+        const QByteArray signature = slot.methodSignature();
+        if (!signature.startsWith("on_"))
+            continue;
+        for (int split : slotNameSplits(signature)) {
+            QObject *sender = byName.value(signature.mid(3, split - 3));
+            if (!sender)
+                continue;
+            const int signalIndex = matchingSignal(sender, signature.mid(split + 1), slot);
+            if (signalIndex < 0)
+                continue;
+            if (!sender->objectName().startsWith(QLatin1String("pbtnSection")))
+                connect(sender, sender->metaObject()->method(signalIndex), this, hook);
+            if (QMetaObject::connect(sender, signalIndex, this, slotIndex)) {
+                m_connectedSlots.append(slotIndex);
+                break;
+            }
+        }
+    }
 }
 
 FptrMainWindow::~FptrMainWindow()
@@ -192,6 +299,7 @@ void FptrMainWindow::closeEvent(QCloseEvent *event)
 
 void FptrMainWindow::setSection(SectionIndex index)
 {
+    realizePage(ui->stackedWidgetMain->widget(index));
     ui->stackedWidgetMain->setCurrentIndex(index);
 }
 
@@ -223,96 +331,84 @@ void FptrMainWindow::updateSectionButtons()
     clicked->setChecked(true);
 }
 
-void FptrMainWindow::loadStyleSheet()
-{
-    QFile file(QStringLiteral(":/qss/fptr_t.qss"));
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    const int nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
-    // Every rule names the section column, the status bar or a tab bar's
-    // scroll buttons, so the sheet goes to exactly those widgets: on the
-    // whole window it would put every one of its widgets under the (slow)
-    // style-sheet style and cost a large part of the start-up.
-    const QString sheet = QString::fromLatin1(bytes);
-    ui->scrollArea->setStyleSheet(sheet);
-    statusBar()->setStyleSheet(sheet);
-    for (QTabWidget *tabs : {ui->twOperations, ui->twPrint, ui->twFiscalEKLZ, ui->twProgramming,
-                             ui->twExternalDevices})
-        tabs->tabBar()->setStyleSheet(sheet);
-}
-
-void FptrMainWindow::fillComboBoxes()
+void FptrMainWindow::fillComboBoxes(QWidget *root)
 {
     QHash<QString, QComboBox *> boxes;
-    for (QComboBox *box : findChildren<QComboBox *>())
+    for (QComboBox *box : root->findChildren<QComboBox *>())
         boxes.insert(box->objectName(), box);
     for (const ComboTable &entry : comboTables()) {
-        auto *box = boxes.value(QLatin1String(entry.comboName));
-        Q_ASSERT_X(box, "fillComboBoxes", entry.comboName);
-        strToComboBox(box, *entry.table, true);
+        if (auto *box = boxes.value(QLatin1String(entry.comboName)))
+            strToComboBox(box, *entry.table, true);
     }
 }
 
-void FptrMainWindow::setDefaultContent()
+void FptrMainWindow::setDefaultContent(QWidget *root)
 {
-    ui->lePassword->setText(QString::number(58));
-    ui->leCommodityName->setText(tr("Чипсы с беконом LAYS"));
-    ui->spinQuantity->setValue(2.345);
-    ui->spinPrice->setValue(5.5);
-    ui->spinDiscountValue->setValue(3);
-    ui->spinCashSumm->setValue(100);
-    ui->leText->setText(tr("Строка для печати"));
-    ui->leFieldText->setText(tr("Строка для печати"));
-    QComboSelect(ui->cmbPrintPurpose, 2);
-    ui->leBarcode->setText(QStringLiteral("1234567"));
-    ui->spinBarcodeSimpleHeight->setValue(32);
-    ui->spinBarcodeQRVersion->setValue(0);
-    ui->spinBarcodeScale->setValue(100);
-    ui->cbBarcodeCheckCRC->setChecked(false);
-    ui->cbBarcodePrintText->setChecked(true);
-    QComboSelect(ui->cmbBarcodeQREncoding, 1);
-    QComboSelect(ui->cmbBarcodeQREncodingMode, 1);
-    ui->spinPrintPictureNumber->setValue(1);
-    ui->spinPictureScale->setValue(100);
-    ui->spinPictureMemNumber->setValue(1);
-    on_pbtnGetSystemDateTime_clicked();
-    ui->spinPointPosition->setValue(2);
-    ui->spinDiscountTypeNumber->setValue(1);
-    ui->spinTaxTypeNumber->setValue(1);
-    ui->spinBarcodePDFColumns->setValue(3);
-    ui->spinBarcodePDFRows->setValue(1);
-    ui->spinBarcodePDFPixelProportions->setValue(300);
-    ui->spinBarcodePDFProportions->setValue(50);
-    ui->cbBarcodePDFUseProprotions->setChecked(true);
-    ui->spinBarcodeNumber->setValue(1);
-    ui->spinDrawerOnTimeout->setValue(100);
-    ui->spinDrawerOffTimeout->setValue(100);
-    ui->spinDrawerOnQuantity->setValue(10);
-    ui->spinDuration->setValue(100);
-    ui->spinFrequency->setValue(1000);
-    ui->spinPortNumber->setValue(1);
-    ui->leModemIpAddress->setText(QStringLiteral("127.0.0.1"));
-    ui->leWiFiIpAddress->setText(QStringLiteral("127.0.0.1"));
-    ui->spinModemIpPort->setValue(5555);
-    ui->spinWiFiIpPort->setValue(5555);
-    ui->spinReadModemSize->setValue(1);
-    ui->spinReadPinPadSize->setValue(1);
-    ui->rbBarcodeAuto->setChecked(true);
-    ui->dateTo->setDate(QDate::currentDate());
-    ui->spinSessionFrom->setValue(1);
-    ui->spinSessionTo->setValue(1);
-    ui->spinReportSessionFrom->setValue(1);
-    ui->spinReportSessionTo->setValue(2);
-    ui->spinTimeoutACK->setValue(500);
-    ui->spinTimeoutENQ->setValue(5000);
-    ui->leTaxPassword->setText(QStringLiteral("0"));
-    ui->cbPrintCheck->setChecked(true);
-    ui->spinPositionType->setValue(1);
-    ui->spinPositionPaymentType->setValue(1);
-    QComboSelect(ui->cmbTaxNumber, 1);
+    if (root == this) {
+        ui->lePassword->setText(QString::number(58));
+        ui->leCommodityName->setText(tr("Чипсы с беконом LAYS"));
+        ui->spinQuantity->setValue(2.345);
+        ui->spinPrice->setValue(5.5);
+        ui->spinDiscountValue->setValue(3);
+        ui->spinCashSumm->setValue(100);
+        ui->spinReportSessionFrom->setValue(1);
+        ui->spinReportSessionTo->setValue(2);
+        ui->cbPrintCheck->setChecked(true);
+        ui->spinPositionType->setValue(1);
+        ui->spinPositionPaymentType->setValue(1);
+        QComboSelect(ui->cmbTaxNumber, 1);
+    } else if (root == ui->pagePrint) {
+        ui->leText->setText(tr("Строка для печати"));
+        ui->leFieldText->setText(tr("Строка для печати"));
+        QComboSelect(ui->cmbPrintPurpose, 2);
+        ui->leBarcode->setText(QStringLiteral("1234567"));
+        ui->spinBarcodeSimpleHeight->setValue(32);
+        ui->spinBarcodeQRVersion->setValue(0);
+        ui->spinBarcodeScale->setValue(100);
+        ui->cbBarcodeCheckCRC->setChecked(false);
+        ui->cbBarcodePrintText->setChecked(true);
+        QComboSelect(ui->cmbBarcodeQREncoding, 1);
+        QComboSelect(ui->cmbBarcodeQREncodingMode, 1);
+        ui->spinPrintPictureNumber->setValue(1);
+        ui->spinPictureScale->setValue(100);
+        ui->spinBarcodePDFColumns->setValue(3);
+        ui->spinBarcodePDFRows->setValue(1);
+        ui->spinBarcodePDFPixelProportions->setValue(300);
+        ui->spinBarcodePDFProportions->setValue(50);
+        ui->cbBarcodePDFUseProprotions->setChecked(true);
+        ui->spinBarcodeNumber->setValue(1);
+        ui->rbBarcodeAuto->setChecked(true);
+    } else if (root == ui->pageProgramming) {
+        ui->spinPictureMemNumber->setValue(1);
+    } else if (root == ui->pageService) {
+        on_pbtnGetSystemDateTime_clicked();
+        ui->spinPointPosition->setValue(2);
+    } else if (root == ui->pageRegisters) {
+        ui->spinDiscountTypeNumber->setValue(1);
+        ui->spinTaxTypeNumber->setValue(1);
+    } else if (root == ui->pagePeripherials) {
+        ui->spinDrawerOnTimeout->setValue(100);
+        ui->spinDrawerOffTimeout->setValue(100);
+        ui->spinDrawerOnQuantity->setValue(10);
+        ui->spinDuration->setValue(100);
+        ui->spinFrequency->setValue(1000);
+    } else if (root == ui->pageLowLevel) {
+        ui->spinPortNumber->setValue(1);
+        ui->spinTimeoutACK->setValue(500);
+        ui->spinTimeoutENQ->setValue(5000);
+    } else if (root == ui->pageExternalDevices) {
+        ui->leModemIpAddress->setText(QStringLiteral("127.0.0.1"));
+        ui->leWiFiIpAddress->setText(QStringLiteral("127.0.0.1"));
+        ui->spinModemIpPort->setValue(5555);
+        ui->spinWiFiIpPort->setValue(5555);
+        ui->spinReadModemSize->setValue(1);
+        ui->spinReadPinPadSize->setValue(1);
+    } else if (root == ui->pageFiscalEKLZ) {
+        ui->dateTo->setDate(QDate::currentDate());
+        ui->spinSessionFrom->setValue(1);
+        ui->spinSessionTo->setValue(1);
+        ui->leTaxPassword->setText(QStringLiteral("0"));
+    }
 }
 
 ZEruZuva *FptrMainWindow::device()

@@ -13,7 +13,7 @@ class QComboBox;
 class QLabel;
 class FptrDeviceList;
 class ZEruZuva;
-class Ui_FptrMainWindow;
+struct FptrMainWindowForm;
 
 // The program's one window: section buttons on the left, the section pages in
 // the middle, device, mode and state frames on the right, and the error line
@@ -45,6 +45,10 @@ public:
     ~FptrMainWindow() override;
 
     void setSection(SectionIndex index);
+    // Section pages are set up when first shown, and all of them before the
+    // first handler runs (handlers reach into other pages). Tests and tools
+    // that look widgets up by name across pages set them all up first.
+    void realizeAllSections();
 
     // The current device's driver object; throws DeviceNotFoundException
     // when there is none.
@@ -106,9 +110,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void loadStyleSheet();
-    void fillComboBoxes();
-    void setDefaultContent();
+    // Everything a page needs once its widgets exist: slots, lists, style,
+    // default content and focus. `root` is the window at construction (the
+    // frame and the pages of the main form) or a page just set up.
+    void preparePage(QWidget *root);
+    void realizePage(QWidget *page);
+    void connectSlotsByObjectName(QWidget *root);
+    void fillComboBoxes(QWidget *root);
+    void setDefaultContent(QWidget *root);
     void addDevice(int kind);
     // Adds a prepared driver object to the list and the selector and makes
     // it the current device.
@@ -119,6 +128,9 @@ private:
 
 private slots:
     void updateSectionButtons();
+    void onMainPageChanged(int index);
+    // Connected ahead of every handler of a page's widget.
+    void beforeHandler();
     void onScannerDataEvent(const QString &text);
 
     // ---- sections
@@ -312,11 +324,17 @@ private slots:
     void on_pbtnReadFile_clicked();
 
 private:
-    Ui_FptrMainWindow *ui;
+    FptrMainWindowForm *ui;
     QScopedPointer<FptrDeviceList> m_deviceList;
     QLabel *m_errorLabel = nullptr;
     ScannerEventHandler m_scannerHandler;
     QFuture<int> m_pendingCall;
+    QString m_styleSheet;
+    // Pages being prepared (or the window being built): the signals their
+    // default content raises must not set up every other page.
+    bool m_preparing = false;
+    bool m_allPagesSetUp = false;
+    QList<int> m_connectedSlots;
 
     // ---- state of the operations/ sources (each source adds its own here)
     // operations/pictures.cpp: no state of its own (the picture buffer is the

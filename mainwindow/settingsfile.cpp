@@ -2,7 +2,7 @@
 // XML file.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "exception.h"
 #include "fptrdevicelist.h"

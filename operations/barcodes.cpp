@@ -2,7 +2,7 @@
 // memory itself (read one stored barcode back, its state, delete, clear).
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "commandframe.h"
 

@@ -5,7 +5,7 @@
 #include "registration.h"
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 using namespace Registration;
 using IFptr = FptrMainWindow::IFptr;

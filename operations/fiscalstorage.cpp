@@ -2,7 +2,7 @@
 // fiscalisation, the journal module (ЭКЛЗ) and the fiscal storage (ФН).
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "commandframe.h"
 

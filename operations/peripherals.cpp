@@ -1,7 +1,7 @@
 // Devices attached to the register: scanner, pin pad, modem, Wi-Fi.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "exception.h"
 #include "scopedlocker.h"

@@ -4,7 +4,7 @@
 // files and the screen.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "commandframe.h"
 

@@ -2,7 +2,7 @@
 // and one field of a device table read and written by its coordinates.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "commandframe.h"
 

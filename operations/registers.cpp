@@ -1,7 +1,7 @@
 // Reading the register's internal registers and the cash sum query.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "exception.h"
 

@@ -2,7 +2,7 @@
 // reports, and the data reports the device returns record by record.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "exception.h"
 #include "scopedlocker.h"

@@ -3,7 +3,7 @@
 // and data and shows what comes back.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "commandframe.h"
 

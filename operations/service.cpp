@@ -3,7 +3,7 @@
 // decimal point and the connector test.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "exception.h"
 #include "nohelpbutton.h"

@@ -2,7 +2,7 @@
 // range of dates and sessions held in fiscal memory.
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include "exception.h"
 #include "nohelpbutton.h"

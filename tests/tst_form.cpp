@@ -6,7 +6,7 @@
 
 #include "testmain.h"
 
-#include "../mainwindow/ui_fptrmainwindow.h"
+#include "fptrmainwindowform.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -615,13 +615,13 @@ private:
     QList<QWidget *> visibleControls() const;
 
     QMainWindow *m_window = nullptr;
-    Ui_FptrMainWindow m_form;
+    FptrMainWindowForm m_form{};
 };
 
 void TestForm::initTestCase()
 {
     m_window = new QMainWindow;
-    m_form.setupUi(m_window);
+    m_form.setupAll(m_window);
     // The window fills the lists and state labels at run time; long entries
     // must not widen the pages, so the layout is checked with them in place.
     for (auto *box : m_window->findChildren<QComboBox *>())

@@ -3,7 +3,6 @@
 // through the program. Usage: fptr_screenshots OUTPUT_DIR
 
 #include "fptrmainwindow.h"
-#include "ui_fptrmainwindow.h"
 
 #include <QApplication>
 #include <QDir>

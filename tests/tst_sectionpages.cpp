@@ -1,0 +1,231 @@
+// Section pages with a form of their own are built when first needed: on
+// their first visit, or all at once before the first handler runs. These
+// tests check that a page built late works and looks exactly like one
+// built at once, and that building late never doubles a handler.
+
+#include "testmain.h"
+
+#include "appcore.h"
+#include "extendedlineedit.h"
+#include "fptrdevicelist.h"
+#include "fptrmainwindow.h"
+#include "recordingdriver.h"
+#include "zeruzuva.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTextEdit>
+
+#include <memory>
+
+namespace {
+
+const char *const lateSections[] = {
+    "pbtnSectionPrint", "pbtnSectionFP", "pbtnSectionFN", "pbtnSectionProgramming",
+    "pbtnSectionRegisters", "pbtnSectionQueries", "pbtnSectionDataReports",
+    "pbtnSectionLowLevel", "pbtnSectionService", "pbtnSectionControl", "pbtnSectionSD",
+    "pbtnSectionExternalDevices"};
+
+const char *const latePages[] = {
+    "pagePrint", "pageFiscalEKLZ", "pageFN", "pageProgramming", "pageRegisters", "pageQueries",
+    "pageDataReports", "pageLowLevel", "pageService", "pagePeripherials", "pageSD",
+    "pageExternalDevices"};
+
+template<typename T = QWidget>
+T *named(const QWidget *root, const char *name)
+{
+    return root->findChild<T *>(QLatin1String(name));
+}
+
+bool isBuilt(const QWidget *window, const char *page)
+{
+    return !named(window, page)->findChildren<QWidget *>().isEmpty();
+}
+
+// What a user can see of every named widget, one line each.
+QStringList visibleState(const QWidget *window)
+{
+    QStringList lines;
+    for (const QWidget *w : window->findChildren<QWidget *>()) {
+        const QString name = w->objectName();
+        // The clock default is taken when the page is built.
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || name == QLatin1String("timeEdit"))
+            continue;
+        QString line = name + QLatin1Char(' ') + QLatin1String(w->metaObject()->className())
+            + QStringLiteral(" enabled=%1 hidden=%2 focus=%3")
+                  .arg(w->isEnabled())
+                  .arg(w->isHidden())
+                  .arg(int(w->focusPolicy()));
+        if (auto *edit = qobject_cast<const QLineEdit *>(w))
+            line += QStringLiteral(" text=") + edit->text();
+        else if (auto *marked = qobject_cast<const ExtendedLineEdit *>(w))
+            line += QStringLiteral(" text=") + marked->text();
+        else if (auto *text = qobject_cast<const QTextEdit *>(w))
+            line += QStringLiteral(" text=") + text->toPlainText();
+        else if (auto *spin = qobject_cast<const QAbstractSpinBox *>(w))
+            line += QStringLiteral(" text=") + spin->text();
+        else if (auto *box = qobject_cast<const QComboBox *>(w))
+            line += QStringLiteral(" items=%1 current=%2 width=%3")
+                        .arg(box->count())
+                        .arg(box->currentText())
+                        .arg(box->sizeHint().width());
+        else if (auto *button = qobject_cast<const QAbstractButton *>(w))
+            line += QStringLiteral(" checked=%1").arg(button->isChecked());
+        else if (auto *tabs = qobject_cast<const QTabWidget *>(w))
+            line += QStringLiteral(" tab=%1").arg(tabs->currentIndex());
+        else if (auto *stack = qobject_cast<const QStackedWidget *>(w))
+            line += QStringLiteral(" page=%1").arg(stack->currentIndex());
+        else if (auto *label = qobject_cast<const QLabel *>(w))
+            line += QStringLiteral(" text=") + label->text();
+        lines << line;
+    }
+    lines.sort();
+    return lines;
+}
+
+} // namespace
+
+class TestSectionPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithOnlyTheFirstPagesBuilt();
+    void sectionButtonBuildsItsPageShownAndFilled();
+    void pageShownOtherwiseIsBuiltAsItAppears();
+    void firstHandlerBuildsEveryPage();
+    void pagesBuiltLateMatchPagesBuiltAtOnce();
+    void handlerOfALatePageRunsOnce();
+};
+
+void TestSectionPages::startsWithOnlyTheFirstPagesBuilt()
+{
+    FptrMainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const char *page : latePages)
+        QVERIFY2(!isBuilt(&window, page), page);
+    QVERIFY(isBuilt(&window, "pageOperations"));
+    QVERIFY(isBuilt(&window, "pageDeviceList"));
+    QVERIFY(named(&window, "leCommodityName")->isVisible());
+    // Building fewer pages must not shrink the window below its form.
+    QVERIFY(window.width() >= 1080);
+    QVERIFY(window.height() >= 722);
+}
+
+void TestSectionPages::sectionButtonBuildsItsPageShownAndFilled()
+{
+    FptrMainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    named<QAbstractButton>(&window, "pbtnSectionPrint")->click();
+
+    auto *text = named<ExtendedLineEdit>(&window, "leText");
+    QVERIFY(text);
+    // Visible at once, not one event later.
+    QVERIFY(text->isVisible());
+    QCOMPARE(text->text(), QStringLiteral("Строка для печати"));
+    auto *purpose = named<QComboBox>(&window, "cmbPrintPurpose");
+    QVERIFY(purpose->count() > 0);
+    QCOMPARE(purpose->currentData().toString(), QStringLiteral("2"));
+    QCOMPARE(named<QTabWidget>(&window, "twPrint")->currentIndex(), 0);
+    // Only that page.
+    QVERIFY(!isBuilt(&window, "pageSD"));
+    QVERIFY(!isBuilt(&window, "pageExternalDevices"));
+}
+
+void TestSectionPages::pageShownOtherwiseIsBuiltAsItAppears()
+{
+    FptrMainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    named<QStackedWidget>(&window, "stackedWidgetMain")->setCurrentIndex(FptrMainWindow::SectionSD);
+    QVERIFY(isBuilt(&window, "pageSD"));
+    const QList<QAbstractButton *> buttons =
+        named(&window, "pageSD")->findChildren<QAbstractButton *>();
+    QVERIFY(!buttons.isEmpty());
+    for (QAbstractButton *button : buttons)
+        QVERIFY2(button->isVisible(), qPrintable(button->objectName()));
+}
+
+void TestSectionPages::firstHandlerBuildsEveryPage()
+{
+    FptrMainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!isBuilt(&window, "pageService"));
+    // A handler may reach into any page (the position sum into others, the
+    // status command into the clock of the service page).
+    named<QAbstractSpinBox>(&window, "spinQuantity")->stepUp();
+    for (const char *page : latePages)
+        QVERIFY2(isBuilt(&window, page), page);
+    // Still on the page the user was on.
+    QCOMPARE(named<QStackedWidget>(&window, "stackedWidgetMain")->currentIndex(),
+             int(FptrMainWindow::SectionOperations));
+    QVERIFY(!named(&window, "leText")->isVisible());
+}
+
+void TestSectionPages::pagesBuiltLateMatchPagesBuiltAtOnce()
+{
+    FptrMainWindow atOnce;
+    atOnce.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&atOnce));
+    atOnce.realizeAllSections();
+
+    FptrMainWindow late;
+    late.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&late));
+    // Both visit every section, last first, while shown (visits lay out the
+    // tab bars); only the late one builds each page on its visit.
+    for (FptrMainWindow *window : {&atOnce, &late}) {
+        for (int i = int(std::size(lateSections)) - 1; i >= 0; --i) {
+            named<QAbstractButton>(window, lateSections[i])->click();
+            QCoreApplication::processEvents();
+        }
+        named<QAbstractButton>(window, "pbtnSectionOperations")->click();
+        QCoreApplication::processEvents();
+    }
+
+    const QStringList expected = visibleState(&atOnce);
+    const QStringList actual = visibleState(&late);
+    QVERIFY2(expected.size() > 600, qPrintable(QString::number(expected.size())));
+    QCOMPARE(actual.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(actual.at(i), expected.at(i));
+}
+
+void TestSectionPages::handlerOfALatePageRunsOnce()
+{
+    // The driver outlives the window, whose destructor still reads it.
+    RecordingDriver driver;
+    {
+        FptrMainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // The print page is built by its visit, the others by the device
+        // selection below; the print page's slots must not be connected twice.
+        named<QAbstractButton>(&window, "pbtnSectionPrint")->click();
+
+        const int number = window.deviceList()->addDevice(
+            static_cast<FptrFactory::PrinterDevice>(99), new ZEruZuva(&driver));
+        auto *devices = named<QComboBox>(&window, "cmbDeviceList");
+        devices->addItem(QStringLiteral("Recording driver"), number);
+        devices->setCurrentIndex(devices->count() - 1);
+        QVERIFY(isBuilt(&window, "pageSD"));
+        driver.clearLog();
+
+        named<QAbstractButton>(&window, "pbtnPrintHeader")->click();
+        QCOMPARE(driver.count(QStringLiteral("PrintHeader()")), 1);
+    }
+    // The saved list now names a device no library serves.
+    QFile::remove(configDir() + QLatin1String("fptr.cfg"));
+}
+
+FPTR_TEST_MAIN(TestSectionPages)
+#include "tst_sectionpages.moc"
