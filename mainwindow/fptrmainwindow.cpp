@@ -223,13 +223,15 @@ void FptrMainWindow::realizeAllSections()
 
 void FptrMainWindow::beforeHandler()
 {
-    if (!m_preparing)
+    // No form any more: the window is being destroyed.
+    if (ui && !m_preparing)
         realizeAllSections();
 }
 
 void FptrMainWindow::onMainPageChanged(int index)
 {
-    realizePage(ui->stackedWidgetMain->widget(index));
+    if (ui)
+        realizePage(ui->stackedWidgetMain->widget(index));
 }
 
 // Connects every slot named on_<object>_<signal> to that signal of the widget

@@ -343,6 +343,6 @@ private:
     QPixmap downloadImage();
     void uploadImage(const QPixmap *pixmap);
     // operations/peripherals.cpp: the Wi-Fi data exchange has no driver
-    // operations, so its controls are taken off the page at construction.
+    // operations, so its controls are taken off the page as it is set up.
     void hideWiFiDataControls();
 };

@@ -214,6 +214,8 @@ void FptrMainWindow::on_cbScannerEnabled_toggled(bool on)
 
 void FptrMainWindow::onScannerDataEvent(const QString &text)
 {
+    // A scan can arrive before anybody has opened the scanner's page.
+    realizePage(ui->pageExternalDevices);
     auto *item = new QListWidgetItem(text);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     ui->lwScannerData->addItem(item);

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -101,6 +102,7 @@ private slots:
     void pageShownOtherwiseIsBuiltAsItAppears();
     void firstHandlerBuildsEveryPage();
     void pagesBuiltLateMatchPagesBuiltAtOnce();
+    void scanBeforeTheScannerPageIsOpenedIsKept();
     void handlerOfALatePageRunsOnce();
 };
 
@@ -198,6 +200,18 @@ void TestSectionPages::pagesBuiltLateMatchPagesBuiltAtOnce()
     QCOMPARE(actual.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(actual.at(i), expected.at(i));
+}
+
+void TestSectionPages::scanBeforeTheScannerPageIsOpenedIsKept()
+{
+    FptrMainWindow window;
+    QVERIFY(!isBuilt(&window, "pageExternalDevices"));
+    QVERIFY(QMetaObject::invokeMethod(&window, "onScannerDataEvent",
+                                      Q_ARG(QString, QStringLiteral("4600000000008"))));
+    auto *scans = named<QListWidget>(&window, "lwScannerData");
+    QVERIFY(scans);
+    QCOMPARE(scans->count(), 1);
+    QCOMPARE(scans->item(0)->text(), QStringLiteral("4600000000008"));
 }
 
 void TestSectionPages::handlerOfALatePageRunsOnce()

@@ -109,9 +109,10 @@ int main(int argc, char *argv[])
     bool ok = true;
     for (int index = 0; index < stack->count(); ++index) {
         QWidget *page = stack->widget(index);
+        // Shown first: a page is built when it first appears.
+        stack->setCurrentIndex(index);
         if (!page->layout())
             continue; // the unused index has an empty page
-        stack->setCurrentIndex(index);
         checkSectionButton(window.get(), index);
         const QString prefix = QStringLiteral("%1-%2").arg(index, 2, 10, QLatin1Char('0'))
                                    .arg(page->objectName());
