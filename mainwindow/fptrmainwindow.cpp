@@ -100,10 +100,11 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
         ui->scrollAreaWidgetContents->findChildren<QPushButton *>();
     for (QPushButton *button : sectionButtons)
         connect(button, &QPushButton::clicked, this, &FptrMainWindow::updateSectionButtons);
-    // Pages shown some other way than by their section button (tools, tests)
-    // are set up as they appear.
+    // Operations tabs are set up as they are opened, and so are section
+    // pages shown some other way than by their button (tools, tests).
     connect(ui->stackedWidgetMain, &QStackedWidget::currentChanged, this,
-            &FptrMainWindow::onMainPageChanged);
+            &FptrMainWindow::onPageChanged);
+    connect(ui->twOperations, &QTabWidget::currentChanged, this, &FptrMainWindow::onPageChanged);
 
     loadLibraries();
     loadSettings(configDir() + QLatin1String("fptr.cfg"));
@@ -228,10 +229,14 @@ void FptrMainWindow::beforeHandler()
         realizeAllSections();
 }
 
-void FptrMainWindow::onMainPageChanged(int index)
+void FptrMainWindow::onPageChanged(int index)
 {
-    if (ui)
-        realizePage(ui->stackedWidgetMain->widget(index));
+    if (!ui)
+        return;
+    if (auto *stack = qobject_cast<QStackedWidget *>(sender()))
+        realizePage(stack->widget(index));
+    else if (auto *tabs = qobject_cast<QTabWidget *>(sender()))
+        realizePage(tabs->widget(index));
 }
 
 // Connects every slot named on_<object>_<signal> to that signal of the widget
@@ -351,14 +356,17 @@ void FptrMainWindow::setDefaultContent(QWidget *root)
         ui->leCommodityName->setText(tr("Чипсы с беконом LAYS"));
         ui->spinQuantity->setValue(2.345);
         ui->spinPrice->setValue(5.5);
-        ui->spinDiscountValue->setValue(3);
-        ui->spinCashSumm->setValue(100);
-        ui->spinReportSessionFrom->setValue(1);
-        ui->spinReportSessionTo->setValue(2);
         ui->cbPrintCheck->setChecked(true);
         ui->spinPositionType->setValue(1);
         ui->spinPositionPaymentType->setValue(1);
         QComboSelect(ui->cmbTaxNumber, 1);
+    } else if (root == ui->tabDiscounts) {
+        ui->spinDiscountValue->setValue(3);
+    } else if (root == ui->tabSumm) {
+        ui->spinCashSumm->setValue(100);
+    } else if (root == ui->tabReports) {
+        ui->spinReportSessionFrom->setValue(1);
+        ui->spinReportSessionTo->setValue(2);
     } else if (root == ui->pagePrint) {
         ui->leText->setText(tr("Строка для печати"));
         ui->leFieldText->setText(tr("Строка для печати"));

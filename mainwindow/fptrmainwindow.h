@@ -128,7 +128,7 @@ private:
 
 private slots:
     void updateSectionButtons();
-    void onMainPageChanged(int index);
+    void onPageChanged(int index);
     // Connected ahead of every handler of a page's widget.
     void beforeHandler();
     void onScannerDataEvent(const QString &text);

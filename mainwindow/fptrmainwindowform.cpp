@@ -8,18 +8,30 @@ struct PageForm
     void (*setup)(FptrMainWindowForm *form, QWidget *page);
 };
 
-#define FPTR_PAGE_FORM(Page)                                                                       \
+// A page member of the main form, and the generated form that fills it.
+#define FPTR_PAGE_FORM(member, Form)                                                              \
     PageForm                                                                                       \
     {                                                                                              \
-        &Ui_FptrMainWindow::page##Page,                                                            \
-            [](FptrMainWindowForm *form, QWidget *page) { form->Ui_Page##Page::setupUi(page); }    \
+        &Ui_FptrMainWindow::member,                                                                \
+            [](FptrMainWindowForm *form, QWidget *page) { form->Ui_##Form::setupUi(page); }        \
     }
 
 const PageForm pageForms[] = {
-    FPTR_PAGE_FORM(Print),        FPTR_PAGE_FORM(FiscalEKLZ),  FPTR_PAGE_FORM(FN),
-    FPTR_PAGE_FORM(Programming),  FPTR_PAGE_FORM(Registers),   FPTR_PAGE_FORM(Queries),
-    FPTR_PAGE_FORM(DataReports),  FPTR_PAGE_FORM(LowLevel),    FPTR_PAGE_FORM(Service),
-    FPTR_PAGE_FORM(Peripherials), FPTR_PAGE_FORM(SD),          FPTR_PAGE_FORM(ExternalDevices),
+    FPTR_PAGE_FORM(tabDiscounts, TabDiscounts),
+    FPTR_PAGE_FORM(tabSumm, TabSumm),
+    FPTR_PAGE_FORM(tabReports, TabReports),
+    FPTR_PAGE_FORM(pagePrint, PagePrint),
+    FPTR_PAGE_FORM(pageFiscalEKLZ, PageFiscalEKLZ),
+    FPTR_PAGE_FORM(pageFN, PageFN),
+    FPTR_PAGE_FORM(pageProgramming, PageProgramming),
+    FPTR_PAGE_FORM(pageRegisters, PageRegisters),
+    FPTR_PAGE_FORM(pageQueries, PageQueries),
+    FPTR_PAGE_FORM(pageDataReports, PageDataReports),
+    FPTR_PAGE_FORM(pageLowLevel, PageLowLevel),
+    FPTR_PAGE_FORM(pageService, PageService),
+    FPTR_PAGE_FORM(pagePeripherials, PagePeripherials),
+    FPTR_PAGE_FORM(pageSD, PageSD),
+    FPTR_PAGE_FORM(pageExternalDevices, PageExternalDevices),
 };
 
 #undef FPTR_PAGE_FORM

@@ -13,18 +13,25 @@
 #include "ui_pageregisters.h"
 #include "ui_pagesd.h"
 #include "ui_pageservice.h"
+#include "ui_tabdiscounts.h"
+#include "ui_tabreports.h"
+#include "ui_tabsumm.h"
 
 #include <QList>
 
 // The window's whole form. The main form holds the frame (section column,
-// device, mode and state frames, status bar) with the device list and
-// operations pages; every further section page has a form of its own,
-// set up on its empty page of stackedWidgetMain when the page is first
-// needed, so the window starts without building pages nobody has opened.
+// device, mode and state frames, status bar) with the device list page and
+// the first tab of the operations page; every further section page and
+// operations tab has a form of its own, set up on its empty page of
+// stackedWidgetMain or twOperations when the page is first needed, so the
+// window starts without building pages nobody has opened.
 //
 // Members of a page that is not set up yet are null (create the form
 // value-initialised: `new FptrMainWindowForm()` or `FptrMainWindowForm form{}`).
 struct FptrMainWindowForm : Ui_FptrMainWindow,
+                            Ui_TabDiscounts,
+                            Ui_TabSumm,
+                            Ui_TabReports,
                             Ui_PagePrint,
                             Ui_PageFiscalEKLZ,
                             Ui_PageFN,
@@ -46,7 +53,7 @@ struct FptrMainWindowForm : Ui_FptrMainWindow,
     bool isPageSetUp(const QWidget *page) const;
     // The frame and every page (for checks of the whole form).
     void setupAll(QMainWindow *window);
-    // The pages with a form of their own, in section order.
+    // The pages with a form of their own: operations tabs, then sections.
     QList<QWidget *> ownFormPages() const;
 
 private:

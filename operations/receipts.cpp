@@ -11,7 +11,7 @@
 using namespace Registration;
 using IFptr = FptrMainWindow::IFptr;
 
-void Registration::writePosition(FptrMainWindow &w, const Ui_FptrMainWindow &ui, unsigned groups)
+void Registration::writePosition(FptrMainWindow &w, const FptrMainWindowForm &ui, unsigned groups)
 {
     w.setInt(&IFptr::TestMode, flag(ui.cbRegistrationTestMode->isChecked()));
     if (groups & PrintCheck)
@@ -39,7 +39,7 @@ void Registration::writePosition(FptrMainWindow &w, const Ui_FptrMainWindow &ui,
     }
 }
 
-void Registration::registerPosition(FptrMainWindow &w, const Ui_FptrMainWindow &ui, unsigned groups,
+void Registration::registerPosition(FptrMainWindow &w, const FptrMainWindowForm &ui, unsigned groups,
                                     int (IFptr::*action)(), bool refreshState)
 {
     run(w, [&] {
@@ -61,7 +61,7 @@ void runAndRefresh(FptrMainWindow &w, int (IFptr::*action)())
     w.updateDeviceInfo();
 }
 
-void pay(FptrMainWindow &w, Ui_FptrMainWindow &ui, int (IFptr::*action)())
+void pay(FptrMainWindow &w, FptrMainWindowForm &ui, int (IFptr::*action)())
 {
     run(w, [&] {
         w.setInt(&IFptr::TestMode, flag(ui.cbRegistrationTestMode->isChecked()));
@@ -73,7 +73,7 @@ void pay(FptrMainWindow &w, Ui_FptrMainWindow &ui, int (IFptr::*action)())
     });
 }
 
-void discountOrCharge(FptrMainWindow &w, const Ui_FptrMainWindow &ui, int (IFptr::*action)())
+void discountOrCharge(FptrMainWindow &w, const FptrMainWindowForm &ui, int (IFptr::*action)())
 {
     run(w, [&] {
         w.setInt(&IFptr::TestMode, flag(ui.cbDiscountTestMode->isChecked()));
@@ -85,7 +85,7 @@ void discountOrCharge(FptrMainWindow &w, const Ui_FptrMainWindow &ui, int (IFptr
     });
 }
 
-void moveCash(FptrMainWindow &w, const Ui_FptrMainWindow &ui, int (IFptr::*action)())
+void moveCash(FptrMainWindow &w, const FptrMainWindowForm &ui, int (IFptr::*action)())
 {
     run(w, [&] {
         w.setDouble(&IFptr::Summ, ui.spinCashSumm->value());

@@ -8,7 +8,7 @@
 
 #include <exception>
 
-class Ui_FptrMainWindow;
+struct FptrMainWindowForm;
 
 namespace Registration {
 
@@ -37,11 +37,11 @@ enum PositionGroup : unsigned {
 
 // Writes the chosen groups to the current device; a failing write raises and
 // leaves the later fields unwritten.
-void writePosition(FptrMainWindow &window, const Ui_FptrMainWindow &ui, unsigned groups);
+void writePosition(FptrMainWindow &window, const FptrMainWindowForm &ui, unsigned groups);
 
 // One position operation: its fields, the action and, for the operations
 // that change the receipt's state, the refresh of the state display.
-void registerPosition(FptrMainWindow &window, const Ui_FptrMainWindow &ui, unsigned groups,
+void registerPosition(FptrMainWindow &window, const FptrMainWindowForm &ui, unsigned groups,
                       int (FptrMainWindow::IFptr::*action)(), bool refreshState);
 
 } // namespace Registration

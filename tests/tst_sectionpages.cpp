@@ -1,5 +1,6 @@
-// Section pages with a form of their own are built when first needed: on
-// their first visit, or all at once before the first handler runs. These
+// Section pages and operations tabs with a form of their own are built when
+// first needed: on their first visit, or all at once before the first
+// handler runs. These
 // tests check that a page built late works and looks exactly like one
 // built at once, and that building late never doubles a handler.
 
@@ -34,7 +35,7 @@ const char *const lateSections[] = {
     "pbtnSectionExternalDevices"};
 
 const char *const latePages[] = {
-    "pagePrint", "pageFiscalEKLZ", "pageFN", "pageProgramming", "pageRegisters", "pageQueries",
+    "tabDiscounts", "tabSumm", "tabReports", "pagePrint", "pageFiscalEKLZ", "pageFN", "pageProgramming", "pageRegisters", "pageQueries",
     "pageDataReports", "pageLowLevel", "pageService", "pagePeripherials", "pageSD",
     "pageExternalDevices"};
 
@@ -100,6 +101,7 @@ private slots:
     void startsWithOnlyTheFirstPagesBuilt();
     void sectionButtonBuildsItsPageShownAndFilled();
     void pageShownOtherwiseIsBuiltAsItAppears();
+    void operationsTabIsBuiltWhenOpened();
     void firstHandlerBuildsEveryPage();
     void pagesBuiltLateMatchPagesBuiltAtOnce();
     void scanBeforeTheScannerPageIsOpenedIsKept();
@@ -156,6 +158,22 @@ void TestSectionPages::pageShownOtherwiseIsBuiltAsItAppears()
         QVERIFY2(button->isVisible(), qPrintable(button->objectName()));
 }
 
+void TestSectionPages::operationsTabIsBuiltWhenOpened()
+{
+    FptrMainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!isBuilt(&window, "tabSumm"));
+    auto *tabs = named<QTabWidget>(&window, "twOperations");
+    tabs->setCurrentWidget(named(&window, "tabSumm"));
+    auto *cash = named<QAbstractSpinBox>(&window, "spinCashSumm");
+    QVERIFY(cash);
+    QVERIFY(cash->isVisible());
+    QCOMPARE(cash->text(), QStringLiteral("100.00"));
+    QVERIFY(!isBuilt(&window, "tabDiscounts"));
+    QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Наличность"));
+}
+
 void TestSectionPages::firstHandlerBuildsEveryPage()
 {
     FptrMainWindow window;
@@ -191,8 +209,13 @@ void TestSectionPages::pagesBuiltLateMatchPagesBuiltAtOnce()
             QCoreApplication::processEvents();
         }
         named<QAbstractButton>(window, "pbtnSectionOperations")->click();
-        QCoreApplication::processEvents();
+        auto *tabs = named<QTabWidget>(window, "twOperations");
+        for (int t = tabs->count() - 1; t >= 0; --t) {
+            tabs->setCurrentIndex(t);
+            QCoreApplication::processEvents();
+        }
     }
+    QVERIFY(isBuilt(&late, "tabReports"));
 
     const QStringList expected = visibleState(&atOnce);
     const QStringList actual = visibleState(&late);
