@@ -12,6 +12,7 @@
 #include "zeruzuva.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QTabBar>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -199,9 +200,39 @@ void FptrMainWindow::realizePage(QWidget *page)
     if (shown)
         page->hide();
     ui->setupPage(page);
+    placeInFocusChain(page);
     preparePage(page);
     if (shown)
         page->show();
+}
+
+// Widgets made by a page's own form join the end of the window's focus chain;
+// moved to right after the page itself, Tab leaves the page for the frames
+// on the right, as it does on the pages built with the window, whatever
+// order the pages were built in.
+void FptrMainWindow::placeInFocusChain(QWidget *page)
+{
+    const auto ownWidget = [page](const QWidget *w) {
+        return page->isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus
+            && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"));
+    };
+    // Only the outermost ones: a widget moves with the widgets inside it.
+    QList<QWidget *> moved;
+    for (QWidget *w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
+        if (ownWidget(w) && std::none_of(moved.cbegin(), moved.cend(), [w](const QWidget *outer) {
+                return outer->isAncestorOf(w);
+            }))
+            moved.append(w);
+    }
+    // The chain is only rearranged after widgets that take the focus.
+    const Qt::FocusPolicy pagePolicy = page->focusPolicy();
+    page->setFocusPolicy(Qt::TabFocus);
+    QWidget *previous = page;
+    for (QWidget *w : moved) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+    page->setFocusPolicy(pagePolicy);
 }
 
 void FptrMainWindow::realizeAllSections()

@@ -115,6 +115,7 @@ private:
     // frame and the pages of the main form) or a page just set up.
     void preparePage(QWidget *root);
     void realizePage(QWidget *page);
+    void placeInFocusChain(QWidget *page);
     void connectSlotsByObjectName(QWidget *root);
     void fillComboBoxes(QWidget *root);
     void setDefaultContent(QWidget *root);

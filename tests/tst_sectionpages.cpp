@@ -14,6 +14,7 @@
 #include "zeruzuva.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QFile>
@@ -91,6 +92,18 @@ QStringList visibleState(const QWidget *window)
     return lines;
 }
 
+// The named widgets that take the focus, in the window's focus chain.
+QStringList focusChain(QWidget *window)
+{
+    QStringList names;
+    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        const QString name = w->objectName();
+        if (w->focusPolicy() != Qt::NoFocus && !name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
+            names << name;
+    }
+    return names;
+}
+
 } // namespace
 
 class TestSectionPages : public QObject
@@ -104,6 +117,7 @@ private slots:
     void operationsTabIsBuiltWhenOpened();
     void firstHandlerBuildsEveryPage();
     void pagesBuiltLateMatchPagesBuiltAtOnce();
+    void tabLeavesALatePageForTheFramesOnTheRight();
     void scanBeforeTheScannerPageIsOpenedIsKept();
     void handlerOfALatePageRunsOnce();
 };
@@ -217,12 +231,56 @@ void TestSectionPages::pagesBuiltLateMatchPagesBuiltAtOnce()
     }
     QVERIFY(isBuilt(&late, "tabReports"));
 
+    // Built in another order, the pages still take the focus in form order.
+    QCOMPARE(focusChain(&late), focusChain(&atOnce));
+
     const QStringList expected = visibleState(&atOnce);
     const QStringList actual = visibleState(&late);
     QVERIFY2(expected.size() > 600, qPrintable(QString::number(expected.size())));
     QCOMPARE(actual.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(actual.at(i), expected.at(i));
+}
+
+void TestSectionPages::tabLeavesALatePageForTheFramesOnTheRight()
+{
+    FptrMainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    named<QAbstractButton>(&window, "pbtnSectionSD")->click();
+
+    const QStringList chain = focusChain(&window);
+    QWidget *sd = named(&window, "pageSD");
+    QStringList onPage;
+    for (const QString &name : chain) {
+        if (sd->isAncestorOf(named(&window, qPrintable(name))))
+            onPage << name;
+    }
+    QVERIFY(onPage.size() > 3);
+    // The page's widgets stand together, after the section buttons and
+    // before the device frame.
+    const int first = chain.indexOf(onPage.first());
+    QCOMPARE(chain.mid(first, onPage.size()), onPage);
+    QVERIFY(chain.indexOf(QStringLiteral("pbtnSectionExternalDevices")) < first);
+    QVERIFY(chain.indexOf(QStringLiteral("cbEnable")) > first);
+
+    // And the keyboard goes that way: from the page's last widget, Tab
+    // reaches the device frame.
+    QWidget *last = nullptr;
+    for (const QString &name : onPage) {
+        QWidget *w = named(&window, qPrintable(name));
+        if (w->isEnabled() && w->isVisible())
+            last = w;
+    }
+    QVERIFY(last);
+    last->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(last->hasFocus() || last->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget *next = QApplication::focusWidget();
+    QVERIFY(next);
+    QVERIFY2(named(&window, "frameDevices")->isAncestorOf(next)
+                 || named(&window, "frameModes")->isAncestorOf(next),
+             qPrintable(next->objectName()));
 }
 
 void TestSectionPages::scanBeforeTheScannerPageIsOpenedIsKept()
