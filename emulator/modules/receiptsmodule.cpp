@@ -239,6 +239,18 @@ int ReceiptsModule::finish(const QList<Chunk> &chunks)
     return 0;
 }
 
+// The draft becomes the open receipt with its new lines, printed at once when
+// the receipt is printed; when the printer cannot print, nothing changes.
+int ReceiptsModule::commitDraft(Receipt draft, const QStringList &lines)
+{
+    FiscalRecords &r = m_core->records();
+    if (r.receipt.printed && m_core->requirePrinter() < 0)
+        return -1;
+    draft.lines += lines;
+    r.receipt = draft;
+    return finish(r.receipt.printed ? QList<Chunk>{{lines, false}} : QList<Chunk>{});
+}
+
 // ---- shift and receipt
 
 int ReceiptsModule::openSession()
@@ -545,16 +557,11 @@ int ReceiptsModule::storno()
         return device().fail(Code::AdjustmentTooLarge, QStringLiteral("после сторно: ") + error);
     if (props.TestMode == 1)
         return 0;
-    if (r.receipt.printed && m_core->requirePrinter() < 0)
-        return -1;
-
     QStringList lines{m_core->centered(QStringLiteral("СТОРНО"))};
     lines += m_core->wrapped(before.name, props.TextWrap >= 0 && props.TextWrap <= 2 ? props.TextWrap : 1);
     lines += m_core->columns(QStringLiteral("  %1 x %2").arg(FiscalCore::quantity(quantity), FiscalCore::money(price)),
                              amountText(-taken));
-    draft.lines += lines;
-    r.receipt = draft;
-    return finish(r.receipt.printed ? QList<Chunk>{{lines, false}} : QList<Chunk>{});
+    return commitDraft(draft, lines);
 }
 
 // ---- discounts, charges, taxes
@@ -628,12 +635,8 @@ int ReceiptsModule::adjust(bool charge, const char *action)
     }
     if (props.TestMode == 1)
         return 0;
-    if (r.receipt.printed && m_core->requirePrinter() < 0)
-        return -1;
     const QStringList lines = adjustmentLines(added, false);
-    draft.lines += lines;
-    r.receipt = draft;
-    return finish(r.receipt.printed ? QList<Chunk>{{lines, false}} : QList<Chunk>{});
+    return commitDraft(draft, lines);
 }
 
 int ReceiptsModule::resetChargeDiscount()
@@ -649,12 +652,7 @@ int ReceiptsModule::resetChargeDiscount()
     QString error;
     if (!draft.recompute(&error))
         return device().fail(Code::AdjustmentTooLarge, QStringLiteral("без последней скидки/надбавки: ") + error);
-    if (r.receipt.printed && m_core->requirePrinter() < 0)
-        return -1;
-    const QStringList lines = adjustmentLines(removed, true);
-    draft.lines += lines;
-    r.receipt = draft;
-    return finish(r.receipt.printed ? QList<Chunk>{{lines, false}} : QList<Chunk>{});
+    return commitDraft(draft, adjustmentLines(removed, true));
 }
 
 int ReceiptsModule::tax()
@@ -711,11 +709,7 @@ int ReceiptsModule::tax()
     }
     if (props.TestMode == 1)
         return 0;
-    if (r.receipt.printed && m_core->requirePrinter() < 0)
-        return -1;
-    draft.lines += lines;
-    r.receipt = draft;
-    return finish(r.receipt.printed ? QList<Chunk>{{lines, false}} : QList<Chunk>{});
+    return commitDraft(draft, lines);
 }
 
 int ReceiptsModule::stornoTax()
@@ -746,13 +740,9 @@ int ReceiptsModule::stornoTax()
     }
     if (props.TestMode == 1)
         return 0;
-    if (r.receipt.printed && m_core->requirePrinter() < 0)
-        return -1;
     const ReceiptTax removed = draft.taxes.takeAt(index);
     const QStringList lines = m_core->columns(QStringLiteral("ОТМЕНА НАЛОГА ") + taxName(number), amountText(-removed.amount));
-    draft.lines += lines;
-    r.receipt = draft;
-    return finish(r.receipt.printed ? QList<Chunk>{{lines, false}} : QList<Chunk>{});
+    return commitDraft(draft, lines);
 }
 
 // ---- payments

@@ -67,6 +67,7 @@ private:
     void countReceipt(const Receipt &receipt, Money change);
     // Commits the memory, refreshes the status properties and prints.
     int finish(const QList<Chunk> &chunks);
+    int commitDraft(Receipt draft, const QStringList &lines);
 
     std::shared_ptr<FiscalCore> m_core;
 };
