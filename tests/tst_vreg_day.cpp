@@ -11,7 +11,7 @@
 // VREG_UPDATE_DAY_TAPE=1 to write the file anew, and review its diff.
 
 #include "testmain.h"
-#include "vregclient.h"
+#include "vregtill.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,15 +32,6 @@ const QDateTime kMorning(QDate(2026, 6, 15), QTime(9, 0, 0));
 const QString kSerial = QStringLiteral("00106201");
 const QString kInn = QStringLiteral("7700000009");
 const QString kRnm = QStringLiteral("1234567890");
-
-struct Item
-{
-    QString name;
-    double quantity = 1;
-    double price = 0;
-    int department = 0;
-    int tax = 0;
-};
 
 // The selectors of the registers page, as the bench writes them.
 struct Selectors
@@ -116,88 +107,12 @@ QList<int> registerNumbers()
     return numbers;
 }
 
-// The register the way a cashier and the bench drive it.
-class Till : public Device
+// The register the way a cashier and the bench drive it, with the bench's
+// register reads and fiscalisation.
+class DayTill : public Till
 {
 public:
-    using Device::Device;
-
-    bool open(const QStringList &more = QStringList())
-    {
-        return connect(QStringList{QStringLiteral("PrintSpeed"), QStringLiteral("0")} + more);
-    }
-    int mode(int mode) const { return enterMode(mode, mode >= 3 ? QStringLiteral("29") : QStringLiteral("1")); }
-    int setClock(const QDateTime &time) const
-    {
-        get()->Date(time.date().day(), time.date().month(), time.date().year());
-        get()->Time(time.time().hour(), time.time().minute(), time.time().second());
-        return get()->SetDate();
-    }
-    void position(const Item &item) const
-    {
-        Driver *d = get();
-        d->TestMode(0);
-        d->PrintCheck(1);
-        d->CheckSumm(0);
-        d->TextWrap(1);
-        setText(&Driver::Name, item.name);
-        d->Quantity(item.quantity);
-        d->Price(item.price);
-        d->Department(item.department);
-        d->TaxNumber(item.tax);
-        d->TaxSum(0);
-        d->TaxMode(0);
-        d->PositionType(1);
-        d->PositionPaymentType(4);
-        setText(&Driver::PositionClassifier, QString());
-        d->PositionSum(0);
-        d->Summ(0.0);
-        d->Piece(0);
-        d->UseOnlyTaxNumber(0);
-    }
-    int sell(const Item &item) const
-    {
-        position(item);
-        return get()->Sell();
-    }
-    int storno(const Item &item) const
-    {
-        position(item);
-        return get()->Storno();
-    }
-    int pay(int type, double sum) const
-    {
-        get()->TestMode(0);
-        get()->Summ(sum);
-        get()->PaymentType(type);
-        return get()->Payment();
-    }
-    int close(int type = 0) const
-    {
-        get()->PaymentType(type);
-        get()->TestMode(0);
-        return get()->CloseCheque();
-    }
-    int discount(double value, int type, int destination, int number) const
-    {
-        get()->TestMode(0);
-        get()->Summ(value);
-        get()->DiscountType(type);
-        get()->Destination(destination);
-        get()->DiscountNumber(number);
-        return get()->Discount();
-    }
-    int cash(bool income, double sum) const
-    {
-        get()->Summ(sum);
-        get()->TestMode(0);
-        return income ? get()->CashIncome() : get()->CashOutcome();
-    }
-    int report(int type) const
-    {
-        get()->ReportType(type);
-        return get()->Report();
-    }
+    using Till::Till;
 
     int getRegister(int number, const Selectors &s = Selectors()) const
     {
@@ -312,12 +227,12 @@ public:
 // Stages of the day at which the full-day test checks the registers.
 struct DayChecks
 {
-    std::function<void(const Till &)> inSale;    // the sale paid, not yet closed
-    std::function<void(const Till &)> beforeZ;   // after the X-report
+    std::function<void(const DayTill &)> inSale;    // the sale paid, not yet closed
+    std::function<void(const DayTill &)> beforeZ;   // after the X-report
 };
 
 // The day. Every step must succeed; the checks run where the day stops.
-bool runDay(Till &till, const DayChecks &checks = DayChecks())
+bool runDay(DayTill &till, const DayChecks &checks = DayChecks())
 {
     const auto ok = [&](int result, const char *step) {
         if (result >= 0)
@@ -343,7 +258,7 @@ bool runDay(Till &till, const DayChecks &checks = DayChecks())
         return false;
     // 10 % off the coffee (65.00, discount 1), 10.30 off the receipt
     // (discount 2): 800.00 to pay, by card 500.00 and cash 500.00.
-    if (!ok(till.discount(10, 1, 1, 1), "Discount on the coffee") || !ok(till.discount(10.30, 0, 0, 2), "Discount on the receipt")
+    if (!ok(till.discount(false, 10, 1, 1, 1), "Discount on the coffee") || !ok(till.discount(false, 10.30, 0, 0, 2), "Discount on the receipt")
         || !ok(till.pay(1, 500.00), "Payment by card") || !ok(till.pay(0, 500.00), "Payment in cash"))
         return false;
     if (checks.inSale)
@@ -383,7 +298,7 @@ QString dayTapeFile()
 }
 
 // The lines the tape gained since it had `before` lines, joined by blanks.
-QString printedSince(const Till &till, int before)
+QString printedSince(const DayTill &till, int before)
 {
     return till.tape().mid(before).join(QLatin1Char(' ')).simplified();
 }
@@ -414,7 +329,7 @@ private slots:
 private:
     // A fiscalised register after the day, with a second shift open and a
     // sale in it; false when the day fails.
-    bool dayAndNextMorning(Till &till);
+    bool dayAndNextMorning(DayTill &till);
 
     std::unique_ptr<Library> m_fptr;
 };
@@ -425,7 +340,7 @@ void TestVregDay::initTestCase()
     QVERIFY(m_fptr->ok());
 }
 
-bool TestVregDay::dayAndNextMorning(Till &till)
+bool TestVregDay::dayAndNextMorning(DayTill &till)
 {
     if (!till.open() || !runDay(till) || till.mode(1) < 0)
         return false;
@@ -434,7 +349,7 @@ bool TestVregDay::dayAndNextMorning(Till &till)
 
 void TestVregDay::fullDay()
 {
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(till.open());
 
     // A new register answers from its factory memory.
@@ -449,7 +364,7 @@ void TestVregDay::fullDay()
     QCOMPARE(till.code(), -146);
 
     DayChecks checks;
-    checks.inSale = [](const Till &t) {
+    checks.inSale = [](const DayTill &t) {
         // The open receipt: 800.00, paid 1000.00, 200.00 change; its taxes.
         QCOMPARE(t.getRegister(20), 0);
         QCOMPARE(t.doubleValue(&Driver::Summ), 800.00);
@@ -468,7 +383,7 @@ void TestVregDay::fullDay()
         QCOMPARE(t.sum(1, of(1)), 0.0);
         QCOMPARE(t.sum(10), 1000.00);
     };
-    checks.beforeZ = [](const Till &t) {
+    checks.beforeZ = [](const DayTill &t) {
         const Selectors sale = of(1);
         const Selectors saleReturn = of(2);
         // Registrations as registered (storno included), storno.
@@ -662,7 +577,7 @@ void TestVregDay::fullDay()
 
 void TestVregDay::dayTapeMatchesTheReference()
 {
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(till.open());
     QVERIFY(runDay(till));
     const QStringList tape = till.tape();
@@ -687,10 +602,10 @@ void TestVregDay::dayTapeMatchesTheReference()
 
 void TestVregDay::refusalsChangeNoRegister()
 {
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(till.open());
     DayChecks checks;
-    checks.beforeZ = [](const Till &t) {
+    checks.beforeZ = [](const DayTill &t) {
         QCOMPARE(t.mode(1), 0);
         const QMap<int, QString> before = t.snapshot(of(1));
         const QMap<int, QString> beforePermanent = t.snapshot(of(2, 1));
@@ -725,7 +640,7 @@ void TestVregDay::refusalsChangeNoRegister()
             {"storno of an unknown position", [&] { return t.storno({QStringLiteral("Кофе"), 1, 100.00}); }, -121},
             {"storno of more than sold", [&] { return t.storno({QStringLiteral("Чай"), 2, 100.00}); }, -121},
             {"card beyond the total", [&] { return t.pay(1, 100.01); }, -125},
-            {"discount beyond the receipt", [&] { return t.discount(100.01, 0, 0, 0); }, -122},
+            {"discount beyond the receipt", [&] { return t.discount(false, 100.01, 0, 0, 0); }, -122},
             {"X-report in registration", [&] { return t.report(2); }, -22},
         };
         for (const Refusal &refusal : inside) {
@@ -777,7 +692,7 @@ void TestVregDay::registerSelectorsAreChecked()
     QFETCH(QString, selector);
     QFETCH(int, value);
     QFETCH(int, code);
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(till.open());
     Selectors s;
     if (selector == "ChequeType") s.cheque = value;
@@ -869,7 +784,7 @@ void TestVregDay::reportsRunInTheirModes()
     QFETCH(QString, ranges);
     QFETCH(int, code);
     QFETCH(QString, title);
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(dayAndNextMorning(till));
     QCOMPARE(mode == 7 ? till.enterMode(7, QStringLiteral("58")) : till.mode(mode), 0);
     QCOMPARE(till.getRegister(52), 0);
@@ -919,7 +834,7 @@ void TestVregDay::reportsRunInTheirModes()
 
 void TestVregDay::journalClearing()
 {
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(dayAndNextMorning(till));
     const auto journalLines = [&]() {
         till->ReportType(41);
@@ -962,7 +877,7 @@ void TestVregDay::journalClearing()
     QCOMPARE(till.close(0), 0);
     const QString settings = till.text(&Driver::DeviceSettings);
     till.release();
-    Till again(*m_fptr);
+    DayTill again(*m_fptr);
     QCOMPARE(again.setText(&Driver::DeviceSettings, settings), 0);
     QCOMPARE(again->DeviceEnabled(1), 0);
     again->ReportType(41);
@@ -1005,7 +920,7 @@ void TestVregDay::dataReports()
     QFETCH(int, unit);
     QFETCH(QStringList, expected);
     QFETCH(int, count);
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(till.open());
     QVERIFY(runDay(till));
     till->ReportType(type);
@@ -1045,7 +960,7 @@ void TestVregDay::dataReports()
 
 void TestVregDay::dataReportMisuse()
 {
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(till.open());
     QVERIFY(till->GetRecord() < 0);
     QCOMPARE(till.code(), -213);
@@ -1078,7 +993,7 @@ void TestVregDay::dataReportMisuse()
 
 void TestVregDay::memorySurvivesTheDriverObject()
 {
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QVERIFY(dayAndNextMorning(till));
     QCOMPARE(till.mode(2), 0);
     const QMap<int, QString> shift = till.snapshot(of(1, 2));
@@ -1087,7 +1002,7 @@ void TestVregDay::memorySurvivesTheDriverObject()
     QVERIFY(!settings.isEmpty());
     till.release();
 
-    Till again(*m_fptr);
+    DayTill again(*m_fptr);
     QCOMPARE(again.setText(&Driver::DeviceSettings, settings), 0);
     QCOMPARE(again.text(&Driver::DeviceSettings), settings);
     QCOMPARE(again->DeviceEnabled(1), 0);
@@ -1103,7 +1018,7 @@ void TestVregDay::nonsenseInTheStateFile()
     QString settings;
     QString stateFile;
     {
-        Till till(*m_fptr);
+        DayTill till(*m_fptr);
         QVERIFY(till.open());
         QVERIFY(runDay(till));
         settings = till.text(&Driver::DeviceSettings);
@@ -1123,7 +1038,7 @@ void TestVregDay::nonsenseInTheStateFile()
     file.write(QJsonDocument(root).toJson());
     file.close();
 
-    Till till(*m_fptr);
+    DayTill till(*m_fptr);
     QCOMPARE(till.setText(&Driver::DeviceSettings, settings), 0);
     QCOMPARE(till->DeviceEnabled(1), 0);
     QVERIFY(till.getRegister(21) == 0);
