@@ -200,9 +200,10 @@ QString ReportKit::shiftDates(const ShiftRecord &shift) const
     return m_core.dateTime(shift.closed.isValid() ? shift.closed : shift.opened);
 }
 
-QStringList ReportKit::countersLines(const Counters &counters, bool detailed) const
+QStringList receiptTypeTotalsLines(const FiscalCore &core, const Counters &counters, bool detailed,
+                                   bool cancelledOnTwoLines)
 {
-    const FiscalCore &core = m_core;
+    const auto amount = [](Money value) { return QLatin1Char('=') + FiscalCore::money(value); };
     QStringList lines;
     for (int type = 1; type <= fiscal::kReceiptTypes; ++type) {
         const ReceiptTypeTotals &t = counters.of(type);
@@ -219,19 +220,32 @@ QStringList ReportKit::countersLines(const Counters &counters, bool detailed) co
             if (t.payments[size_t(p)] != 0)
                 lines += core.columns(QStringLiteral("  ") + core.paymentName(p), amount(t.payments[size_t(p)]));
         }
-        if (t.discountsTotal().count > 0)
-            lines += core.columns(QStringLiteral("  СКИДКИ"), amount(t.discountsTotal().sum));
-        if (t.chargesTotal().count > 0)
-            lines += core.columns(QStringLiteral("  НАДБАВКИ"), amount(t.chargesTotal().sum));
+        const Tally discounts = t.discountsTotal();
+        if (discounts.count > 0)
+            lines += core.columns(QStringLiteral("  СКИДКИ"), amount(discounts.sum));
+        const Tally charges = t.chargesTotal();
+        if (charges.count > 0)
+            lines += core.columns(QStringLiteral("  НАДБАВКИ"), amount(charges.sum));
         if (t.storno.count > 0)
             lines += core.columns(QStringLiteral("  СТОРНО %1").arg(t.storno.count), amount(t.storno.sum));
         for (int n = 1; n < fiscal::kTaxNumbers; ++n) {
             if (t.taxSums[size_t(n)] > 0)
                 lines += core.columns(QStringLiteral("  ") + taxName(n), amount(t.taxSums[size_t(n)]));
         }
-        if (t.cancelled.count > 0)
+        if (t.cancelled.count > 0 && cancelledOnTwoLines) {
+            lines += core.columns(QStringLiteral("  ОТМЕНЕНО ЧЕКОВ"), QString::number(t.cancelled.count));
+            lines += core.columns(QStringLiteral("  НА СУММУ"), amount(t.cancelled.sum));
+        } else if (t.cancelled.count > 0) {
             lines += core.columns(QStringLiteral("  ОТМЕНЕНО ЧЕКОВ %1").arg(t.cancelled.count), amount(t.cancelled.sum));
+        }
     }
+    return lines;
+}
+
+QStringList ReportKit::countersLines(const Counters &counters, bool detailed) const
+{
+    const FiscalCore &core = m_core;
+    QStringList lines = receiptTypeTotalsLines(core, counters, detailed);
     if (detailed) {
         lines += core.columns(QStringLiteral("ВНЕСЕНИЙ %1").arg(counters.cashIncome.count), amount(counters.cashIncome.sum));
         lines += core.columns(QStringLiteral("ВЫПЛАТ %1").arg(counters.cashOutcome.count), amount(counters.cashOutcome.sum));

@@ -35,6 +35,13 @@ struct ElectronicJournal
     bool fromJson(const QJsonObject &json, QString *error);
 };
 
+// Totals by receipt type: the four main types always, the others when not
+// zero. `detailed` adds payments, discounts, charges, storno, taxes and
+// cancelled receipts; the shift reports print the cancelled receipts'
+// count and sum on two lines.
+QStringList receiptTypeTotalsLines(const FiscalCore &core, const Counters &counters, bool detailed,
+                                   bool cancelledOnTwoLines = false);
+
 class ReportKit
 {
 public:

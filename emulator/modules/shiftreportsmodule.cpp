@@ -1,6 +1,7 @@
 #include "modules/shiftreportsmodule.h"
 
 #include "core/device.h"
+#include "modules/reportkit.h"
 
 namespace vreg {
 
@@ -68,36 +69,7 @@ QStringList ShiftReportsModule::shiftLines(const ShiftRecord &shift, bool open, 
     lines.append(core.rule());
 
     const Counters &counters = shift.counters;
-    for (int type = 1; type <= fiscal::kReceiptTypes; ++type) {
-        const ReceiptTypeTotals &t = counters.of(type);
-        const bool main = type == fiscal::Sale || type == fiscal::SaleReturn || type == fiscal::Purchase
-            || type == fiscal::PurchaseReturn;
-        if (!main && t.isZero())
-            continue;
-        lines.append(receiptTypeTitle(type));
-        lines += core.columns(QStringLiteral("  ЧЕКОВ"), QString::number(t.receipts.count));
-        lines += core.columns(QStringLiteral("  СУММА"), amountText(t.receipts.sum));
-        for (int p = 0; p < fiscal::kPaymentTypes; ++p) {
-            if (t.payments[size_t(p)] != 0)
-                lines += core.columns(QStringLiteral("  ") + core.paymentName(p), amountText(t.payments[size_t(p)]));
-        }
-        const Tally discounts = t.discountsTotal();
-        if (discounts.count > 0)
-            lines += core.columns(QStringLiteral("  СКИДКИ"), amountText(discounts.sum));
-        const Tally charges = t.chargesTotal();
-        if (charges.count > 0)
-            lines += core.columns(QStringLiteral("  НАДБАВКИ"), amountText(charges.sum));
-        if (t.storno.count > 0)
-            lines += core.columns(QStringLiteral("  СТОРНО %1").arg(t.storno.count), amountText(t.storno.sum));
-        for (int n = 1; n < fiscal::kTaxNumbers; ++n) {
-            if (t.taxSums[size_t(n)] > 0)
-                lines += core.columns(QStringLiteral("  ") + taxName(n), amountText(t.taxSums[size_t(n)]));
-        }
-        if (t.cancelled.count > 0) {
-            lines += core.columns(QStringLiteral("  ОТМЕНЕНО ЧЕКОВ"), QString::number(t.cancelled.count));
-            lines += core.columns(QStringLiteral("  НА СУММУ"), amountText(t.cancelled.sum));
-        }
-    }
+    lines += receiptTypeTotalsLines(core, counters, true, true);
     lines.append(core.rule());
     lines += core.columns(QStringLiteral("ВНЕСЕНИЙ %1").arg(counters.cashIncome.count), amountText(counters.cashIncome.sum));
     lines += core.columns(QStringLiteral("ВЫПЛАТ %1").arg(counters.cashOutcome.count), amountText(counters.cashOutcome.sum));
