@@ -28,34 +28,13 @@
 namespace {
 
 // The window with its own default device, and the means to work it.
-class Bench
+class Bench : public WindowUser
 {
 public:
-    Bench()
-        : window(new FptrMainWindow())
-    {
-        guard.timer.stop();
-    }
+    // Messages at start-up are the test's to check.
+    Bench() { startWindow(false); }
     ~Bench() { window.reset(); }
 
-    template <class T = QWidget>
-    T *widget(const char *name) const
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget %s of the requested class", name);
-        return found;
-    }
-    void click(const char *name) const { widget<QAbstractButton>(name)->click(); }
-    void select(const char *comboName, int key) const
-    {
-        QComboBox *box = widget<QComboBox>(comboName);
-        const int index = box->findData(QString::number(key));
-        if (index < 0)
-            qFatal("list %s has no key %d", comboName, key);
-        box->setCurrentIndex(index);
-    }
-    QString error() const { return window->errorText(); }
     QString registerText(int number) const
     {
         select("cmbRegisterNumber", number);
@@ -88,8 +67,6 @@ public:
         click(button);
     }
 
-    StartupDialogGuard guard; // before the window: it watches its construction
-    std::unique_ptr<FptrMainWindow> window;
     QObject timerOwner;
 };
 
@@ -121,7 +98,7 @@ void TestE2eDay::init()
 void TestE2eDay::cashiersMorningThroughTheWindow()
 {
     Bench bench;
-    QVERIFY2(bench.guard.seen.isEmpty(), qPrintable(bench.guard.seen.join(QLatin1String(" | "))));
+    QVERIFY2(bench.startupMessages.isEmpty(), qPrintable(bench.startupMessages.join(QLatin1String(" | "))));
     QComboBox *devices = bench.widget<QComboBox>("cmbDeviceList");
     QCOMPARE(devices->count(), 1);
     QCOMPARE(devices->currentText(), QStringLiteral("Виртуальная ККТ 57 мм (USB:VREG)"));
@@ -227,7 +204,7 @@ void TestE2eDay::deviceListSurvivesARestart()
     // The window again, with the same home: the same devices, named as they
     // were, each with its own settings and its own memory.
     Bench bench;
-    QVERIFY2(bench.guard.seen.isEmpty(), qPrintable(bench.guard.seen.join(QLatin1String(" | "))));
+    QVERIFY2(bench.startupMessages.isEmpty(), qPrintable(bench.startupMessages.join(QLatin1String(" | "))));
     QComboBox *devices = bench.widget<QComboBox>("cmbDeviceList");
     QCOMPARE(devices->count(), 2);
     QCOMPARE(devices->itemText(0), QStringLiteral("Касса у окна"));

@@ -28,6 +28,21 @@ inline std::wstring w(const QString &text)
     return text.toStdWString();
 }
 
+// The lines of a tape file, without the final line end; none when the file
+// is missing or empty.
+inline QStringList readTapeFile(const QString &path)
+{
+    QFile tapeFile(path);
+    if (!tapeFile.open(QIODevice::ReadOnly))
+        return QStringList();
+    QString content = QString::fromUtf8(tapeFile.readAll());
+    if (content.isEmpty())
+        return QStringList();
+    if (content.endsWith(QLatin1Char('\n')))
+        content.chop(1);
+    return content.split(QLatin1Char('\n'));
+}
+
 // A driver library loaded from the program folder ("/fptr", "/rcpprn").
 struct Library
 {
@@ -162,15 +177,7 @@ public:
     // default), without the final line end.
     QStringList tape(const QString &file = QStringLiteral("tape.txt")) const
     {
-        QFile tapeFile(dataFolder() + QLatin1Char('/') + file);
-        if (!tapeFile.open(QIODevice::ReadOnly))
-            return QStringList();
-        QString content = QString::fromUtf8(tapeFile.readAll());
-        if (content.isEmpty())
-            return QStringList();
-        if (content.endsWith(QLatin1Char('\n')))
-            content.chop(1);
-        return content.split(QLatin1Char('\n'));
+        return readTapeFile(dataFolder() + QLatin1Char('/') + file);
     }
     // Enters a mode with a password; the action's result.
     int enterMode(int mode, const QString &password) const

@@ -10,6 +10,7 @@
 #include "extendedlineedit.h"
 #include "dialoganswerer.h"
 #include "fptrmainwindow.h"
+#include "vregclient.h"
 #include "windowfixture.h"
 #include "zeruzuva.h"
 
@@ -31,7 +32,7 @@
 #include <functional>
 #include <memory>
 
-class VregWindow : public DialogAnswerer
+class VregWindow : public DialogAnswerer, public WindowUser
 {
 public:
     using IFptr = FptrMainWindow::IFptr;
@@ -42,11 +43,7 @@ public:
         // A settings file left by an earlier window would bring back that
         // window's device (and its memory): every test starts from a new one.
         QFile::remove(configDir() + QLatin1String("fptr.cfg"));
-        window.reset(new FptrMainWindow());
-        startupGuard.timer.stop();
-        if (!startupGuard.seen.isEmpty())
-            qWarning("unexpected message at start-up: %s",
-                     qPrintable(startupGuard.seen.join(QLatin1String(" | "))));
+        startWindow();
         QComboBox *devices = widget<QComboBox>("cmbDeviceList");
         if (devices->count() < 1)
             qFatal("the window has no default device");
@@ -63,30 +60,7 @@ public:
 
     ~VregWindow() { window.reset(); }
 
-    // ---- widgets
-
-    template <class T = QWidget>
-    T *widget(const char *name) const
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget %s of the requested class", name);
-        return found;
-    }
-
-    void click(const char *name) const { widget<QAbstractButton>(name)->click(); }
-
-    void check(const char *name, bool on) const { widget<QCheckBox>(name)->setChecked(on); }
-
-    // Selects the item with the given key in a selection list.
-    void select(const char *name, int key) const
-    {
-        QComboBox *box = widget<QComboBox>(name);
-        const int index = box->findData(QString::number(key));
-        if (index < 0)
-            qFatal("list %s has no key %d", name, key);
-        box->setCurrentIndex(index);
-    }
+    // ---- widgets (and those of WindowUser)
 
     // Types into a line edit of either kind.
     void type(const char *name, const QString &text) const
@@ -137,7 +111,6 @@ public:
         return 0;
     }
 
-    QString error() const { return window->errorText(); }
 
     // ---- modes, through the mode frame of the window
 
@@ -191,15 +164,7 @@ public:
     // The whole tape, one printed line a line.
     QStringList tape(const QString &file = QStringLiteral("tape.txt")) const
     {
-        QFile tapeFile(dataDir.path() + QLatin1Char('/') + file);
-        if (!tapeFile.open(QIODevice::ReadOnly))
-            return QStringList();
-        QString content = QString::fromUtf8(tapeFile.readAll());
-        if (content.isEmpty())
-            return QStringList();
-        if (content.endsWith(QLatin1Char('\n')))
-            content.chop(1);
-        return content.split(QLatin1Char('\n'));
+        return vregtest::readTapeFile(dataDir.path() + QLatin1Char('/') + file);
     }
 
     // The lines printed since the last call (since the connection at first).
@@ -214,9 +179,7 @@ public:
     // Forgets what is on the tape so far: printed() then starts from here.
     void markTape() { m_tapeSeen = int(tape().size()); }
 
-    StartupDialogGuard startupGuard; // before the window: it watches its construction
     QTemporaryDir dataDir;
-    std::unique_ptr<FptrMainWindow> window;
 
 private:
     int m_tapeSeen = 0;

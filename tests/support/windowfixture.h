@@ -44,7 +44,56 @@ public:
     QStringList seen;
 };
 
-class WindowFixture : public DialogAnswerer
+// The real window, found and worked by its widgets' object names as a user
+// reads their captions.
+class WindowUser
+{
+public:
+    WindowUser() = default;
+    WindowUser(const WindowUser &) = delete;
+    WindowUser &operator=(const WindowUser &) = delete;
+
+    // Builds the window; any message it shows while starting is answered and
+    // kept, and with `warn` reported as unexpected.
+    void startWindow(bool warn = true)
+    {
+        StartupDialogGuard guard;
+        window.reset(new FptrMainWindow());
+        guard.timer.stop();
+        startupMessages = guard.seen;
+        if (warn && !startupMessages.isEmpty())
+            qWarning("unexpected message at start-up: %s", qPrintable(startupMessages.join(QLatin1String(" | "))));
+    }
+
+    template <class T = QWidget>
+    T *widget(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget %s of the requested class", name);
+        return found;
+    }
+
+    void click(const char *name) const { widget<QAbstractButton>(name)->click(); }
+    void check(const char *name, bool on) const { widget<QAbstractButton>(name)->setChecked(on); }
+
+    // Selects the item with the given key in a selection list.
+    void select(const char *comboName, int key) const
+    {
+        QComboBox *box = widget<QComboBox>(comboName);
+        const int index = box->findData(QString::number(key));
+        if (index < 0)
+            qFatal("list %s has no key %d", comboName, key);
+        box->setCurrentIndex(index);
+    }
+
+    QString error() const { return window->errorText(); }
+
+    QStringList startupMessages;
+    std::unique_ptr<FptrMainWindow> window;
+};
+
+class WindowFixture : public DialogAnswerer, public WindowUser
 {
 public:
     // A kind no library serves: removing the device then only deletes the
@@ -52,11 +101,8 @@ public:
     static constexpr int RecordingKind = 99;
 
     WindowFixture()
-        : window(new FptrMainWindow())
     {
-        startupGuard.timer.stop();
-        if (!startupGuard.seen.isEmpty())
-            qWarning("unexpected message at start-up: %s", qPrintable(startupGuard.seen.join(QLatin1String(" | "))));
+        startWindow();
         attach(driver, QStringLiteral("Recording driver"));
         driver.clearLog();
     }
@@ -78,32 +124,8 @@ public:
         return number;
     }
 
-    template <class T = QWidget>
-    T *widget(const char *name) const
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget %s of the requested class", name);
-        return found;
-    }
-
     QComboBox *combo(const char *name) const { return widget<QComboBox>(name); }
-
-    void click(const char *name) const { widget<QAbstractButton>(name)->click(); }
-
-    QString errorLine() const { return window->errorText(); }
-
-    // Selects the item with the given key in a selection list.
-    void select(const char *comboName, int key) const
-    {
-        QComboBox *box = combo(comboName);
-        const int index = box->findData(QString::number(key));
-        if (index < 0)
-            qFatal("list %s has no key %d", comboName, key);
-        box->setCurrentIndex(index);
-    }
+    QString errorLine() const { return error(); }
 
     RecordingDriver driver;
-    StartupDialogGuard startupGuard; // before the window: it watches its construction
-    std::unique_ptr<FptrMainWindow> window;
 };
