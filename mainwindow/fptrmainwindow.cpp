@@ -76,20 +76,7 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
     m_errorLabel->setObjectName(QStringLiteral("errorLabel"));
     statusBar()->addWidget(m_errorLabel, 0);
 
-    QFile file(QStringLiteral(":/qss/fptr_t.qss"));
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    const int nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
-    m_styleSheet = QString::fromLatin1(bytes);
-    // Every rule names the section column, the status bar or a tab bar's
-    // scroll buttons, so the sheet goes to exactly those widgets: on the
-    // whole window it would put every one of its widgets under the (slow)
-    // style-sheet style and cost a large part of the start-up.
-    ui->scrollArea->setStyleSheet(m_styleSheet);
-    statusBar()->setStyleSheet(m_styleSheet);
+    loadStyleSheet();
 
     ui->stackedWidgetMain->setCurrentIndex(SectionOperations);
     ui->pbtnSectionOperations->setChecked(true);
@@ -138,6 +125,25 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
     adjustSize();
     resize(size().expandedTo(formSize));
     m_preparing = false;
+}
+
+void FptrMainWindow::loadStyleSheet()
+{
+    QFile file(QStringLiteral(":/qss/fptr_t.qss"));
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    m_styleSheet = QString::fromLatin1(bytes);
+    // Every rule names the section column, the status bar or a tab bar's
+    // scroll buttons, so the sheet goes to exactly those widgets (the tab
+    // bars as their pages are set up): on the whole window it would put
+    // every one of its widgets under the (slow) style-sheet style and cost a
+    // large part of the start-up.
+    ui->scrollArea->setStyleSheet(m_styleSheet);
+    statusBar()->setStyleSheet(m_styleSheet);
 }
 
 void FptrMainWindow::preparePage(QWidget *root)

@@ -113,6 +113,7 @@ private:
     // Everything a page needs once its widgets exist: slots, lists, style,
     // default content and focus. `root` is the window at construction (the
     // frame and the pages of the main form) or a page just set up.
+    void loadStyleSheet();
     void preparePage(QWidget *root);
     void realizePage(QWidget *page);
     void placeInFocusChain(QWidget *page);
