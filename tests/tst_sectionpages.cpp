@@ -9,6 +9,8 @@
 #include "appcore.h"
 #include "extendedlineedit.h"
 #include "fptrdevicelist.h"
+#include "mappings.h"
+#include "tables.h"
 #include "fptrmainwindow.h"
 #include "recordingdriver.h"
 #include "zeruzuva.h"
@@ -116,6 +118,7 @@ private slots:
     void pageShownOtherwiseIsBuiltAsItAppears();
     void operationsTabIsBuiltWhenOpened();
     void firstHandlerBuildsEveryPage();
+    void everyListIsFilledOnce();
     void pagesBuiltLateMatchPagesBuiltAtOnce();
     void tabLeavesALatePageForTheFramesOnTheRight();
     void scanBeforeTheScannerPageIsOpenedIsKept();
@@ -203,6 +206,20 @@ void TestSectionPages::firstHandlerBuildsEveryPage()
     QCOMPARE(named<QStackedWidget>(&window, "stackedWidgetMain")->currentIndex(),
              int(FptrMainWindow::SectionOperations));
     QVERIFY(!named(&window, "leText")->isVisible());
+}
+
+void TestSectionPages::everyListIsFilledOnce()
+{
+    FptrMainWindow window;
+    window.realizeAllSections();
+    for (const ComboTable &entry : comboTables()) {
+        auto *box = named<QComboBox>(&window, entry.comboName);
+        QVERIFY2(box, entry.comboName);
+        QComboBox reference;
+        strToComboBox(&reference, *entry.table, true);
+        QVERIFY2(reference.count() > 0, entry.comboName);
+        QVERIFY2(box->count() == reference.count(), entry.comboName);
+    }
 }
 
 void TestSectionPages::pagesBuiltLateMatchPagesBuiltAtOnce()
