@@ -10,14 +10,13 @@
 // change of the printed documents, run this test once with
 // VREG_UPDATE_DAY_TAPE=1 to write the file anew, and review its diff.
 
+#include "sqlitefile.h"
 #include "testmain.h"
 #include "vregday.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -45,7 +44,7 @@ QStringList masked(const QStringList &tape)
 
 QString dayTapeFile()
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/data/virtual-register-day.txt");
+    return QStringLiteral(FPTR_TEST_DATA_DIR "/virtual-register-day.txt");
 }
 
 // The lines the tape gained since it had `before` lines, joined by blanks.
@@ -75,7 +74,7 @@ private slots:
     void dataReports();
     void dataReportMisuse();
     void memorySurvivesTheDriverObject();
-    void nonsenseInTheStateFile();
+    void nonsenseInTheMemory();
 
 private:
     // A fiscalised register after the day, with a second shift open and a
@@ -764,42 +763,36 @@ void TestVregDay::memorySurvivesTheDriverObject()
     QCOMPARE(again.sum(1, of(1, 1)), 1005.30);
 }
 
-void TestVregDay::nonsenseInTheStateFile()
+void TestVregDay::nonsenseInTheMemory()
 {
     QString settings;
-    QString stateFile;
+    QString memoryFile;
     {
         DayTill till(*m_fptr);
         QVERIFY(till.open());
         QVERIFY(runDay(till));
         settings = till.text(&Driver::DeviceSettings);
-        stateFile = till.dataFolder() + QStringLiteral("/state.json");
+        memoryFile = till.dataFolder() + QStringLiteral("/memory.db");
     }
     // The journal's clearing mark made nonsense: the whole memory is set
     // aside, and the register wakes up new.
-    QFile file(stateFile);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
-    file.close();
-    QJsonObject modules = root.value("modules").toObject();
-    QVERIFY(modules.contains("journal"));
-    modules.insert("journal", QJsonObject{{"clearedThrough", -4}});
-    root.insert("modules", modules);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QJsonDocument(root).toJson());
-    file.close();
+    {
+        SqliteFile memory(memoryFile);
+        QVERIFY(memory.exec(QStringLiteral("INSERT OR REPLACE INTO state (module, key, value) "
+                                           "VALUES ('journal', 'clearedThrough', '-4')")));
+    }
 
     DayTill till(*m_fptr);
     QCOMPARE(till.setText(&Driver::DeviceSettings, settings), 0);
     QCOMPARE(till->DeviceEnabled(1), 0);
     QVERIFY(till.getRegister(21) == 0);
-    QVERIFY2(till.detail().contains(QStringLiteral("state.json.unreadable-")), qPrintable(till.detail()));
+    QVERIFY2(till.detail().contains(QStringLiteral("memory.db.unreadable-")), qPrintable(till.detail()));
     QCOMPARE(till.intValue(&Driver::Session), 0);
     QCOMPARE(till.sum(10), 0.0);
     QCOMPARE(till.sum(1, of(1, 1)), 0.0);
     QCOMPARE(till.count(16), 2500);
     QVERIFY(till.getRegister(22) < 0);
-    QCOMPARE(QDir(QFileInfo(stateFile).absolutePath()).entryList({QStringLiteral("state.json.unreadable-*")}, QDir::Files).size(), 1);
+    QCOMPARE(QDir(QFileInfo(memoryFile).absolutePath()).entryList({QStringLiteral("memory.db.unreadable-*")}, QDir::Files).size(), 1);
 }
 
 FPTR_TEST_MAIN(TestVregDay)

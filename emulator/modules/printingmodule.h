@@ -30,6 +30,9 @@ public:
     void resetState() override;
     bool loadState(const QJsonObject &section, QString *error) override;
     QJsonObject saveState() const override;
+    // The printer's life counters and an interrupted document, like a real
+    // printer's, may be lost in a power cut.
+    Durability stateDurability() const override { return Durability::Working; }
 
     void disconnected() override;
 

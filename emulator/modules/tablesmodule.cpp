@@ -497,7 +497,7 @@ int TablesModule::setValue()
     if (!acceptValue(number, props.Value, QStringLiteral("Value")))
         return -1;
     m_values[number] = props.Value;
-    return device().commit();
+    return 0;
 }
 
 int TablesModule::getCaption()
@@ -524,7 +524,7 @@ int TablesModule::setCaption()
     if (!acceptCaption(number, &text, QStringLiteral("Caption")))
         return -1;
     m_captions[number] = text;
-    return device().commit();
+    return 0;
 }
 
 bool TablesModule::resolveField(int table, int row, int field, FieldRef *ref)
@@ -711,7 +711,7 @@ int TablesModule::setField()
         break;
     }
     }
-    return device().commit();
+    return 0;
 }
 
 int TablesModule::initTables()
@@ -725,9 +725,6 @@ int TablesModule::initTables()
                                             "закройте смену (Z-отчёт)"));
     }
     resetState();
-    const int saved = device().commit();
-    if (saved < 0)
-        return saved;
     if (!services.printDocument)
         return 0;
     const int width = device().props().CharLineLength;
