@@ -21,14 +21,20 @@ bool Module::load(Database &db, QString *error)
         return false;
     }
     m_stored = section;
+    m_storedFingerprint.clear();
     return section.isEmpty() || loadState(section, error);
 }
 
 bool Module::store(Database &db)
 {
-    const QJsonObject current = saveState();
-    if (current == m_stored)
+    QByteArray fingerprint = stateFingerprint();
+    if (!fingerprint.isEmpty() && fingerprint == m_storedFingerprint)
         return true;
+    const QJsonObject current = saveState();
+    if (current == m_stored) {
+        m_storedFingerprint = std::move(fingerprint);
+        return true;
+    }
     const QString module = stateKey();
     for (auto it = current.begin(); it != current.end(); ++it) {
         if (m_stored.value(it.key()) != it.value()
@@ -42,6 +48,7 @@ bool Module::store(Database &db)
             return false;
     }
     m_stored = current;
+    m_storedFingerprint = std::move(fingerprint);
     return true;
 }
 

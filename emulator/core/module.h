@@ -21,6 +21,7 @@
 #include "core/actions.h"
 #include "core/database.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -62,6 +63,10 @@ public:
     // write failed (the database knows why). The default writes the keys of
     // saveState() whose values changed.
     virtual bool store(Database &db);
+    // A cheap summary of a memory kept by the default storage (a few
+    // fields' bytes): while it stays what it was at the last store, store()
+    // builds nothing to compare. Empty: always compare.
+    virtual QByteArray stateFingerprint() const { return QByteArray(); }
     // How the default storage writes: a memory that changes with every
     // printed line can be lost in a power cut like a real printer's counters.
     virtual Durability stateDurability() const { return Durability::Durable; }
@@ -93,7 +98,17 @@ protected:
 private:
     DeviceContext &m_device;
     QJsonObject m_stored; // what the key-value table holds for the module
+    QByteArray m_storedFingerprint;
 };
+
+// The bytes of a few plain values, for stateFingerprint().
+template <typename... T>
+QByteArray fingerprintOf(const T &...values)
+{
+    QByteArray bytes;
+    (bytes.append(reinterpret_cast<const char *>(&values), qsizetype(sizeof(T))), ...);
+    return bytes;
+}
 
 // The modules of a device, in the order they register (a later registration
 // of an action replaces an earlier one). Defined in modules/modules.cpp.

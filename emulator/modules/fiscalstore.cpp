@@ -28,6 +28,27 @@ CREATE TABLE IF NOT EXISTS documents (
 CREATE INDEX IF NOT EXISTS documents_by_fiscal_number ON documents (fiscal_number) WHERE fiscal_number > 0;
 CREATE INDEX IF NOT EXISTS documents_by_kind ON documents (kind, number);
 CREATE INDEX IF NOT EXISTS documents_by_session ON documents (session, number);
+CREATE TABLE IF NOT EXISTS document_positions (
+    document INTEGER NOT NULL,
+    id INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    quantity INTEGER NOT NULL,
+    price INTEGER NOT NULL,
+    sum INTEGER NOT NULL,
+    sum_given INTEGER NOT NULL,
+    department INTEGER NOT NULL,
+    tax_number INTEGER NOT NULL,
+    given_tax INTEGER NOT NULL,
+    position_type INTEGER NOT NULL,
+    position_payment_type INTEGER NOT NULL,
+    classifier TEXT NOT NULL,
+    discount_info INTEGER NOT NULL,
+    printed INTEGER NOT NULL,
+    tags TEXT NOT NULL,
+    final INTEGER NOT NULL,
+    tax INTEGER NOT NULL,
+    PRIMARY KEY (document, id)
+) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS shifts (
     number INTEGER PRIMARY KEY,
     opened TEXT NOT NULL,
@@ -75,7 +96,6 @@ CREATE TABLE IF NOT EXISTS receipt (
     operator INTEGER NOT NULL,
     printed INTEGER NOT NULL,
     next_position_id INTEGER NOT NULL,
-    registrations TEXT NOT NULL,
     storno_sum INTEGER NOT NULL,
     storno_count INTEGER NOT NULL,
     tags TEXT NOT NULL
@@ -97,6 +117,11 @@ CREATE TABLE IF NOT EXISTS receipt_positions (
     printed INTEGER NOT NULL,
     tags TEXT NOT NULL
 );
+CREATE TABLE IF NOT EXISTS receipt_registrations (
+    department INTEGER PRIMARY KEY,
+    sum INTEGER NOT NULL,
+    count INTEGER NOT NULL
+);
 CREATE TABLE IF NOT EXISTS receipt_adjustments (
     seq INTEGER PRIMARY KEY,
     charge INTEGER NOT NULL,
@@ -115,8 +140,8 @@ CREATE TABLE IF NOT EXISTS receipt_payments (
     amount INTEGER NOT NULL
 );
 CREATE TABLE IF NOT EXISTS receipt_lines (
-    seq INTEGER PRIMARY KEY,
-    text TEXT NOT NULL
+    first_line INTEGER PRIMARY KEY,
+    lines TEXT NOT NULL
 );
 )";
 
@@ -150,6 +175,39 @@ QString jsonText(const QJsonArray &array)
 QString jsonText(const QJsonObject &object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// A JSON array of texts, written directly: the lines of a long receipt are
+// thousands, and they are all that most documents hold.
+QString jsonLines(const QStringList &lines)
+{
+    QString json;
+    json.reserve(2 + lines.size() * 48);
+    json += QLatin1Char('[');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            json += QLatin1Char(',');
+        json += QLatin1Char('"');
+        for (const QChar c : lines[i]) {
+            const char16_t u = c.unicode();
+            if (u == '"' || u == '\\') {
+                json += QLatin1Char('\\');
+                json += c;
+            } else if (u < 0x20) {
+                json += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+            } else {
+                json += c;
+            }
+        }
+        json += QLatin1Char('"');
+    }
+    json += QLatin1Char(']');
+    return json;
+}
+
+QString tagsText(const QList<FiscalTag> &tags)
+{
+    return tags.isEmpty() ? QStringLiteral("[]") : jsonText(fiscaljson::tags(tags));
 }
 
 QJsonValue jsonOf(const QString &text)
@@ -197,21 +255,11 @@ bool sameTaxes(const QList<ReceiptTax> &a, const QList<ReceiptTax> &b)
     return true;
 }
 
-bool sameTallies(const std::array<Tally, fiscal::kDepartments> &a, const std::array<Tally, fiscal::kDepartments> &b)
-{
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].sum != b[i].sum || a[i].count != b[i].count)
-            return false;
-    }
-    return true;
-}
-
 bool sameHeader(const Receipt &a, const Receipt &b)
 {
     return a.type == b.type && a.number == b.number && a.session == b.session && a.opened == b.opened
         && a.operatorNumber == b.operatorNumber && a.printed == b.printed && a.nextPositionId == b.nextPositionId
-        && sameTallies(a.registrations, b.registrations) && a.storno.sum == b.storno.sum
-        && a.storno.count == b.storno.count && sameTags(a.tags, b.tags);
+        && a.storno.sum == b.storno.sum && a.storno.count == b.storno.count && sameTags(a.tags, b.tags);
 }
 
 bool sameShift(const ShiftRecord &a, const ShiftRecord &b)
@@ -416,16 +464,52 @@ bool storePosition(Database &db, const Position &p)
                     "tax_number, given_tax, position_type, position_payment_type, classifier, discount_info, printed, "
                     "tags) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                     {p.id, p.name, p.quantity, p.price, p.sum, p.sumGiven, p.department, p.taxNumber, p.givenTax,
-                     p.positionType, p.positionPaymentType, p.classifier, p.discountInfo, p.printed,
-                     jsonText(fiscaljson::tags(p.tags))},
+                     p.positionType, p.positionPaymentType, p.classifier, p.discountInfo, p.printed, tagsText(p.tags)},
                     kWorking);
 }
+
+bool storeDocumentPosition(Database &db, qint64 document, const Position &p)
+{
+    return db.write("INSERT INTO document_positions (document, id, name, quantity, price, sum, sum_given, department, "
+                    "tax_number, given_tax, position_type, position_payment_type, classifier, discount_info, printed, "
+                    "tags, final, tax) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    {document, p.id, p.name, p.quantity, p.price, p.sum, p.sumGiven, p.department, p.taxNumber,
+                     p.givenTax, p.positionType, p.positionPaymentType, p.classifier, p.discountInfo, p.printed,
+                     tagsText(p.tags), p.final, p.tax});
+}
+
+// The columns of a position row from `first` on (receipt_positions and
+// document_positions have them in the same order), in the receipt's JSON
+// form, which checks them when the receipt is read.
+QJsonObject positionJson(const Database::Query &rows, int first)
+{
+    QJsonObject p{{QStringLiteral("id"), int(rows.integer(first))},
+                  {QStringLiteral("name"), rows.text(first + 1)},
+                  {QStringLiteral("quantity"), double(rows.integer(first + 2))},
+                  {QStringLiteral("price"), double(rows.integer(first + 3))},
+                  {QStringLiteral("sum"), double(rows.integer(first + 4))},
+                  {QStringLiteral("sumGiven"), rows.integer(first + 5) != 0},
+                  {QStringLiteral("department"), int(rows.integer(first + 6))},
+                  {QStringLiteral("tax"), int(rows.integer(first + 7))},
+                  {QStringLiteral("positionType"), int(rows.integer(first + 9))},
+                  {QStringLiteral("positionPaymentType"), int(rows.integer(first + 10))},
+                  {QStringLiteral("classifier"), rows.text(first + 11)},
+                  {QStringLiteral("discountInfo"), double(rows.integer(first + 12))},
+                  {QStringLiteral("printed"), rows.integer(first + 13) != 0},
+                  {QStringLiteral("tags"), jsonOf(rows.text(first + 14))}};
+    if (rows.integer(first + 8) >= 0)
+        p.insert(QStringLiteral("givenTax"), double(rows.integer(first + 8)));
+    return p;
+}
+
+const char *const kPositionColumns = "id, name, quantity, price, sum, sum_given, department, tax_number, given_tax, "
+                                     "position_type, position_payment_type, classifier, discount_info, printed, tags";
 
 const char *const kDocumentColumns =
     "number, fiscal_number, kind, time, session, receipt_type, receipt_number, operator, total, fiscal_sign, "
     "fiscal_mode, lines, tags, receipt";
 
-std::optional<FiscalDocument> documentOf(const Database::Query &row)
+std::optional<FiscalDocument> documentOf(Database &db, const Database::Query &row)
 {
     FiscalDocument d;
     d.number = row.integer(0);
@@ -447,9 +531,20 @@ std::optional<FiscalDocument> documentOf(const Database::Query &row)
         d.lines.append(line.toString());
     d.tags = fiscaljson::tagsOf(jsonOf(row.text(12)));
     if (!row.isNull(13)) {
+        // The receipt's positions are rows of their own.
+        QJsonObject receipt = jsonOf(row.text(13)).toObject();
+        QJsonArray positions;
+        static const QByteArray sql =
+            QStringLiteral("SELECT %1 FROM document_positions WHERE document = ? ORDER BY id")
+                .arg(QLatin1String(kPositionColumns))
+                .toUtf8();
+        Database::Query rows = db.query(sql.constData(), {d.number});
+        while (rows.next())
+            positions.append(positionJson(rows, 0));
+        receipt.insert(QStringLiteral("positions"), positions);
         d.hasReceipt = true;
         QString error;
-        if (!fiscaljson::receiptOf(jsonOf(row.text(13)), &d.receipt, &error))
+        if (rows.failed() || !fiscaljson::receiptOf(receipt, &d.receipt, &error))
             return std::nullopt;
     }
     return d;
@@ -467,7 +562,7 @@ std::optional<FiscalDocument> documentWhere(Database &db, const QString &where, 
     std::optional<FiscalDocument> document;
     bool found = row.next();
     if (found) {
-        document = documentOf(row);
+        document = documentOf(db, row);
         while (row.next()) {
         }
     }
@@ -693,7 +788,7 @@ bool FiscalStore::loadShifts(Database &db, FiscalRecords *records, QString *erro
 
     // The open receipt, checked as the old state file's was.
     Database::Query head = db.query("SELECT type, number, session, opened, operator, printed, next_position_id, "
-                                    "registrations, storno_sum, storno_count, tags FROM receipt WHERE id = 1");
+                                    "storno_sum, storno_count, tags FROM receipt WHERE id = 1");
     if (head.next()) {
         QJsonObject json{{QStringLiteral("type"), int(head.integer(0))},
                          {QStringLiteral("number"), int(head.integer(1))},
@@ -702,34 +797,23 @@ bool FiscalStore::loadShifts(Database &db, FiscalRecords *records, QString *erro
                          {QStringLiteral("operator"), int(head.integer(4))},
                          {QStringLiteral("printed"), head.integer(5) != 0},
                          {QStringLiteral("nextPositionId"), int(head.integer(6))},
-                         {QStringLiteral("registrations"), jsonOf(head.text(7))},
-                         {QStringLiteral("storno"), QJsonArray{double(head.integer(8)), double(head.integer(9))}},
-                         {QStringLiteral("tags"), jsonOf(head.text(10))}};
+                         {QStringLiteral("storno"), QJsonArray{double(head.integer(7)), double(head.integer(8))}},
+                         {QStringLiteral("tags"), jsonOf(head.text(9))}};
         while (head.next()) {
         }
-        QJsonArray positions;
-        Database::Query rows = db.query(
-            "SELECT id, name, quantity, price, sum, sum_given, department, tax_number, given_tax, position_type, "
-            "position_payment_type, classifier, discount_info, printed, tags FROM receipt_positions ORDER BY id");
-        while (rows.next()) {
-            QJsonObject p{{QStringLiteral("id"), int(rows.integer(0))},
-                          {QStringLiteral("name"), rows.text(1)},
-                          {QStringLiteral("quantity"), double(rows.integer(2))},
-                          {QStringLiteral("price"), double(rows.integer(3))},
-                          {QStringLiteral("sum"), double(rows.integer(4))},
-                          {QStringLiteral("sumGiven"), rows.integer(5) != 0},
-                          {QStringLiteral("department"), int(rows.integer(6))},
-                          {QStringLiteral("tax"), int(rows.integer(7))},
-                          {QStringLiteral("positionType"), int(rows.integer(9))},
-                          {QStringLiteral("positionPaymentType"), int(rows.integer(10))},
-                          {QStringLiteral("classifier"), rows.text(11)},
-                          {QStringLiteral("discountInfo"), double(rows.integer(12))},
-                          {QStringLiteral("printed"), rows.integer(13) != 0},
-                          {QStringLiteral("tags"), jsonOf(rows.text(14))}};
-            if (rows.integer(8) >= 0)
-                p.insert(QStringLiteral("givenTax"), double(rows.integer(8)));
-            positions.append(p);
+        QJsonObject registrations;
+        Database::Query registered = db.query("SELECT department, sum, count FROM receipt_registrations");
+        while (registered.next()) {
+            registrations.insert(QString::number(registered.integer(0)),
+                                 QJsonArray{double(registered.integer(1)), double(registered.integer(2))});
         }
+        json.insert(QStringLiteral("registrations"), registrations);
+        QJsonArray positions;
+        static const QByteArray positionsSql =
+            QStringLiteral("SELECT %1 FROM receipt_positions ORDER BY id").arg(QLatin1String(kPositionColumns)).toUtf8();
+        Database::Query rows = db.query(positionsSql.constData());
+        while (rows.next())
+            positions.append(positionJson(rows, 0));
         json.insert(QStringLiteral("positions"), positions);
         QJsonArray adjustments;
         Database::Query adj = db.query(
@@ -753,11 +837,17 @@ bool FiscalStore::loadShifts(Database &db, FiscalRecords *records, QString *erro
             payments.insert(QString::number(pay.integer(0)), double(pay.integer(1)));
         json.insert(QStringLiteral("payments"), payments);
         QJsonArray lines;
-        Database::Query line = db.query("SELECT text FROM receipt_lines ORDER BY seq");
-        while (line.next())
-            lines.append(line.text(0));
+        Database::Query line = db.query("SELECT first_line, lines FROM receipt_lines ORDER BY first_line");
+        while (line.next()) {
+            if (line.integer(0) != lines.size()) {
+                *error = QStringLiteral("строки чека с %1 не по порядку").arg(line.integer(0));
+                return false;
+            }
+            for (const QJsonValue &text : jsonOf(line.text(1)).toArray())
+                lines.append(text.toString());
+        }
         json.insert(QStringLiteral("lines"), lines);
-        if (rows.failed() || adj.failed() || tax.failed() || pay.failed() || line.failed()) {
+        if (rows.failed() || registered.failed() || adj.failed() || tax.failed() || pay.failed() || line.failed()) {
             *error = db.error();
             return false;
         }
@@ -858,19 +948,24 @@ bool FiscalStore::storeShifts(Database &db, const FiscalRecords &r)
     s.pendingPositionTags = r.pendingPositionTags;
     s.pendingDocumentTags = r.pendingDocumentTags;
     s.closedShifts = int(r.closedShifts.size());
-    s.shift = r.shiftOpen ? r.shift : ShiftRecord();
-    s.grand = r.grand;
+    // Ten kilobytes of counters each: copied only when they changed.
+    if (!r.shiftOpen) {
+        if (s.shift.number != 0)
+            s.shift = ShiftRecord();
+    } else if (!sameShift(s.shift, r.shift) || s.shift.counters != r.shift.counters)
+        s.shift = r.shift;
+    if (s.grand != r.grand)
+        s.grand = r.grand;
     return true;
 }
 
 bool FiscalStore::writeReceipt(Database &db, const Receipt &receipt)
 {
     return db.write("INSERT OR REPLACE INTO receipt (id, type, number, session, opened, operator, printed, "
-                    "next_position_id, registrations, storno_sum, storno_count, tags) "
-                    "VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    "next_position_id, storno_sum, storno_count, tags) VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                     {receipt.type, receipt.number, receipt.session, timeText(receipt.opened), receipt.operatorNumber,
-                     receipt.printed, receipt.nextPositionId, jsonText(fiscaljson::tallies(receipt.registrations)),
-                     receipt.storno.sum, receipt.storno.count, jsonText(fiscaljson::tags(receipt.tags))},
+                     receipt.printed, receipt.nextPositionId, receipt.storno.sum, receipt.storno.count,
+                     tagsText(receipt.tags)},
                     kWorking);
 }
 
@@ -881,8 +976,9 @@ bool FiscalStore::storeReceipt(Database &db, const FiscalRecords &r)
     if (!r.receiptOpen) {
         if (!s.open && !all)
             return true;
-        for (const char *sql : {"DELETE FROM receipt", "DELETE FROM receipt_positions", "DELETE FROM receipt_adjustments",
-                                "DELETE FROM receipt_taxes", "DELETE FROM receipt_payments", "DELETE FROM receipt_lines"}) {
+        for (const char *sql : {"DELETE FROM receipt", "DELETE FROM receipt_positions", "DELETE FROM receipt_registrations",
+                                "DELETE FROM receipt_adjustments", "DELETE FROM receipt_taxes", "DELETE FROM receipt_payments",
+                                "DELETE FROM receipt_lines"}) {
             if (!db.write(sql, {}, kWorking))
                 return false;
         }
@@ -895,8 +991,9 @@ bool FiscalStore::storeReceipt(Database &db, const FiscalRecords &r)
     const bool fresh = all || !s.open || s.header.number != receipt.number || s.header.session != receipt.session
         || s.header.opened != receipt.opened;
     if (fresh) {
-        for (const char *sql : {"DELETE FROM receipt_positions", "DELETE FROM receipt_adjustments",
-                                "DELETE FROM receipt_taxes", "DELETE FROM receipt_payments", "DELETE FROM receipt_lines"}) {
+        for (const char *sql : {"DELETE FROM receipt_positions", "DELETE FROM receipt_registrations",
+                                "DELETE FROM receipt_adjustments", "DELETE FROM receipt_taxes", "DELETE FROM receipt_payments",
+                                "DELETE FROM receipt_lines"}) {
             if (!db.write(sql, {}, kWorking))
                 return false;
         }
@@ -917,6 +1014,18 @@ bool FiscalStore::storeReceipt(Database &db, const FiscalRecords &r)
             return false;
     }
 
+    for (int d = 0; d < fiscal::kDepartments; ++d) {
+        const Tally &now = receipt.registrations[size_t(d)];
+        const Tally &before = s.header.registrations[size_t(d)];
+        if (now.sum == before.sum && now.count == before.count)
+            continue;
+        const bool ok = now.isZero()
+            ? db.write("DELETE FROM receipt_registrations WHERE department = ?", {d}, kWorking)
+            : db.write("INSERT OR REPLACE INTO receipt_registrations (department, sum, count) VALUES (?, ?, ?)",
+                       {d, now.sum, now.count}, kWorking);
+        if (!ok)
+            return false;
+    }
     if (!sameAdjustments(s.adjustments, receipt.adjustments)) {
         if (!db.write("DELETE FROM receipt_adjustments", {}, kWorking))
             return false;
@@ -949,17 +1058,17 @@ bool FiscalStore::storeReceipt(Database &db, const FiscalRecords &r)
             return false;
     }
 
+    // The lines an action laid out, in one row.
     qsizetype line = s.lines;
     if (receipt.lines.size() < s.lines) {
         if (!db.write("DELETE FROM receipt_lines", {}, kWorking))
             return false;
         line = 0;
     }
-    for (; line < receipt.lines.size(); ++line) {
-        if (!db.write("INSERT INTO receipt_lines (seq, text) VALUES (?, ?)", {qint64(line), receipt.lines[line]},
-                      kWorking))
-            return false;
-    }
+    if (line < receipt.lines.size()
+        && !db.write("INSERT INTO receipt_lines (first_line, lines) VALUES (?, ?)",
+                     {qint64(line), jsonLines(receipt.lines.mid(line))}, kWorking))
+        return false;
 
     s.open = true;
     s.header.type = receipt.type;
@@ -985,18 +1094,34 @@ bool FiscalStore::storeReceipt(Database &db, const FiscalRecords &r)
 
 bool FiscalStore::append(Database &db, const FiscalDocument &d)
 {
-    return db.write("INSERT INTO documents (number, fiscal_number, kind, time, session, receipt_type, receipt_number, "
-                    "operator, total, fiscal_sign, fiscal_mode, lines, tags, receipt) "
-                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                    {d.number, d.fiscalNumber, documentKindKey(d.kind), timeText(d.time), d.session, d.receiptType,
-                     d.receiptNumber, d.operatorNumber, d.total, qint64(d.fiscalSign), d.fiscalMode,
-                     jsonText(QJsonArray::fromStringList(d.lines)), jsonText(fiscaljson::tags(d.tags)),
-                     d.hasReceipt ? SqlValue(jsonText(fiscaljson::receipt(d.receipt))) : SqlValue()});
+    SqlValue receipt;
+    if (d.hasReceipt) {
+        // Its positions become rows of their own; its lines are the
+        // document's.
+        Receipt header = d.receipt;
+        header.positions.clear();
+        header.lines.clear();
+        receipt = SqlValue(jsonText(fiscaljson::receipt(header)));
+    }
+    if (!db.write("INSERT INTO documents (number, fiscal_number, kind, time, session, receipt_type, receipt_number, "
+                  "operator, total, fiscal_sign, fiscal_mode, lines, tags, receipt) "
+                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                  {d.number, d.fiscalNumber, documentKindKey(d.kind), timeText(d.time), d.session, d.receiptType,
+                   d.receiptNumber, d.operatorNumber, d.total, qint64(d.fiscalSign), d.fiscalMode, jsonLines(d.lines),
+                   tagsText(d.tags), receipt}))
+        return false;
+    if (d.hasReceipt) {
+        for (const Position &p : d.receipt.positions) {
+            if (!storeDocumentPosition(db, d.number, p))
+                return false;
+        }
+    }
+    return true;
 }
 
 bool FiscalStore::clearArchive(Database &db)
 {
-    return db.write("DELETE FROM documents");
+    return db.write("DELETE FROM documents") && db.write("DELETE FROM document_positions");
 }
 
 std::optional<FiscalDocument> FiscalStore::document(Database &db, qint64 number) const
@@ -1055,7 +1180,7 @@ QList<FiscalDocument> FiscalStore::documents(Database &db, const DocumentQuery &
     QList<FiscalDocument> list;
     Database::Query rows = db.query(sql.constData(), values);
     while (rows.next()) {
-        if (std::optional<FiscalDocument> document = documentOf(rows))
+        if (std::optional<FiscalDocument> document = documentOf(db, rows))
             list.append(*document);
     }
     return list;
@@ -1078,7 +1203,7 @@ std::optional<FiscalDocument> FiscalStore::firstDocument(Database &db, const Doc
     Database::Query row = db.query(sql.constData(), values);
     std::optional<FiscalDocument> document;
     if (row.next())
-        document = documentOf(row);
+        document = documentOf(db, row);
     while (row.next()) {
     }
     return document;

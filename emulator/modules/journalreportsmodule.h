@@ -26,6 +26,10 @@ public:
     void resetState() override;
     bool loadState(const QJsonObject &section, QString *error) override;
     QJsonObject saveState() const override;
+    QByteArray stateFingerprint() const override
+    {
+        return fingerprintOf(m_journal->clearedThrough, m_journal->clearedAt.toMSecsSinceEpoch());
+    }
 
 private:
     int clearControlTape();        // 0
