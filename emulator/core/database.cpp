@@ -264,12 +264,14 @@ bool Database::begin()
 
 bool Database::write(const char *sql, std::initializer_list<SqlValue> args, Durability durability)
 {
-    if (m_inTransaction && failed())
-        return false; // the transaction is doomed already
+    if (m_doomed)
+        return false;
     if (!m_inTransaction) {
         m_error.clear();
-        if (!begin())
+        if (!begin()) {
+            m_doomed = true;
             return false;
+        }
     }
     if (durability == Durability::Durable)
         m_durable = true;
@@ -279,6 +281,7 @@ bool Database::write(const char *sql, std::initializer_list<SqlValue> args, Dura
             sqlite3_reset(statement);
             sqlite3_clear_bindings(statement);
         }
+        m_doomed = true;
         return false;
     }
     const int rc = sqlite3_step(statement);
@@ -286,23 +289,27 @@ bool Database::write(const char *sql, std::initializer_list<SqlValue> args, Dura
         setError(messageOf(m_db));
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
-    return !failed();
+    m_doomed = failed();
+    return !m_doomed;
 }
 
 bool Database::writeScript(const char *sql)
 {
-    if (m_inTransaction && failed())
+    if (m_doomed)
         return false;
     if (!m_inTransaction) {
         m_error.clear();
-        if (!begin())
+        if (!begin()) {
+            m_doomed = true;
             return false;
+        }
     }
     m_durable = true;
     char *message = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
         setError(message ? QString::fromUtf8(message) : messageOf(m_db));
         sqlite3_free(message);
+        m_doomed = true;
         return false;
     }
     return true;
@@ -310,13 +317,13 @@ bool Database::writeScript(const char *sql)
 
 bool Database::commit(QString *error)
 {
-    if (!m_inTransaction)
-        return true;
-    if (failed()) {
+    if (m_doomed) {
         *error = m_error;
         rollback();
         return false;
     }
+    if (!m_inTransaction)
+        return true;
     sqlite3_stmt *statement = prepare("COMMIT");
     const int rc = statement ? sqlite3_step(statement) : SQLITE_ERROR;
     if (statement)
@@ -328,6 +335,7 @@ bool Database::commit(QString *error)
         return false;
     }
     m_inTransaction = false;
+    m_error.clear();
     const bool durable = m_durable;
     m_durable = false;
     return !durable || syncLog(error);
@@ -359,6 +367,7 @@ void Database::rollback()
         }
     }
     m_inTransaction = false;
+    m_doomed = false;
     m_durable = false;
     m_error.clear();
 }

@@ -148,6 +148,8 @@ public:
     bool writeScript(const char *sql);
 
     bool inTransaction() const { return m_inTransaction; }
+    // A write failed: the transaction (or the attempt to begin one) is lost.
+    bool doomed() const { return m_doomed; }
     // Ends the transaction; false (rolled back) with the reason when the
     // commit, or a write before it, failed. Without a transaction: true.
     bool commit(QString *error);
@@ -170,6 +172,7 @@ private:
     QString m_path;
     std::unordered_map<std::string, sqlite3_stmt *> m_statements;
     bool m_inTransaction = false;
+    bool m_doomed = false; // a write failed since the last commit or rollback
     bool m_durable = false;
     QString m_error;
     int m_logFd = -1; // the write-ahead log, for syncing durable commits
