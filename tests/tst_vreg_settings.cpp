@@ -539,7 +539,9 @@ void TestVregSettings::receiptPrinterRefusesFiscalSubjects()
     QCOMPARE(printer.write(QStringLiteral("DataDir"), data.path()), 0);
     QCOMPARE(printer->ApplySettings(), 0);
     QCOMPARE(printer->DeviceEnabled(1), 0);
-    for (auto action : {&Driver::Sell, &Driver::OpenSession, &Driver::Fiscalization, &Driver::GetRegister}) {
+    for (auto action : {&Driver::Sell, &Driver::OpenSession, &Driver::Fiscalization, &Driver::GetRegister,
+                        &Driver::PowerOnModem, &Driver::PowerOnWiFi, &Driver::PowerOnPinPad, &Driver::OpenFile,
+                        &Driver::OpenDirectory}) {
         QVERIFY((printer.get()->*action)() < 0);
         QCOMPARE(printer.code(), -2);
         QVERIFY2(printer.detail().contains(QStringLiteral("принтером чеков")), qPrintable(printer.detail()));
