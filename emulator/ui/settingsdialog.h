@@ -56,6 +56,8 @@ private:
     QCheckBox *m_paperPresent = nullptr;
     QSpinBox *m_scannerPort = nullptr;
     QSpinBox *m_printSpeed = nullptr;
+    QSpinBox *m_connectionTimeout = nullptr; // the register's peripherals only
+    QLineEdit *m_pinPadAnswer = nullptr;
     QLabel *m_tapePath = nullptr;
     QPlainTextEdit *m_tape = nullptr;
     QPushButton *m_clearTape = nullptr;
