@@ -119,6 +119,7 @@ private slots:
     void unwritableFileIsReported();
     void killedSaveLeavesThePreviousFile();
     void deviceThatFailsPreparationIsReleased();
+    void brokenFileIsKeptBeforeItIsOverwritten_data();
     void brokenFileIsKeptBeforeItIsOverwritten();
     void settingsReadBackExactly_data();
     void settingsReadBackExactly();
@@ -130,6 +131,7 @@ void TestSettingsFile::init()
 {
     QFile::remove(settingsPath());
     QFile::remove(settingsPath() + ".bak");
+    QDir(settingsPath() + ".bak").removeRecursively();
 }
 
 void TestSettingsFile::roundTripThroughARestart()
@@ -311,32 +313,52 @@ void TestSettingsFile::deviceThatFailsPreparationIsReleased()
 
 // One typo in the file must not cost the user every device at exit: the
 // file goes to a copy (replacing an older one) before the default device is
-// written over it.
+// written over it; where no copy can be made, the file is left as it is.
+void TestSettingsFile::brokenFileIsKeptBeforeItIsOverwritten_data()
+{
+    QTest::addColumn<bool>("copyPossible");
+    QTest::newRow("older copy replaced") << true;
+    QTest::newRow("no copy possible") << false;
+}
+
 void TestSettingsFile::brokenFileIsKeptBeforeItIsOverwritten()
 {
+    QFETCH(bool, copyPossible);
+    const QString copyPath = settingsPath() + ".bak";
     const QByteArray broken =
         document(object("Касса 1", 0, freshSettings(FptrFactory::FiscalPrinter))).replace("</object>", "</objet>");
     writeFile(broken);
-    QFile older(settingsPath() + ".bak");
-    QVERIFY(older.open(QIODevice::WriteOnly));
-    older.write("an older copy");
-    older.close();
+    if (copyPossible) {
+        QFile older(copyPath);
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("an older copy");
+    } else {
+        QVERIFY(QDir().mkpath(copyPath + "/in the way")); // a folder cannot be replaced by a file
+    }
 
     MessageBoxWatcher watcher;
     {
         FptrMainWindow window;
         QCOMPARE(watcher.texts.size(), 1);
-        QVERIFY2(watcher.texts.first().contains(
-                     QStringLiteral("Прежний файл настроек сохранен как %1.bak").arg(settingsPath())),
-                 qPrintable(watcher.texts.first()));
+        const QString note = copyPossible
+            ? QStringLiteral("Прежний файл настроек сохранен как %1").arg(copyPath)
+            : QStringLiteral("Сохранить копию прежнего файла настроек как %1 не удалось; при выходе "
+                             "файл перезаписан не будет").arg(copyPath);
+        QVERIFY2(watcher.texts.first().contains(note), qPrintable(watcher.texts.first()));
         QCOMPARE(window.deviceList()->count(), 1);
     }
-    QFile kept(settingsPath() + ".bak");
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), broken);
-    // The default device was saved over the broken file, as before.
-    QCOMPARE(readFile().count("<object "), 1);
-    QVERIFY(readFile() != broken);
+    QCOMPARE(watcher.texts.size(), 1); // nothing more at exit
+    if (copyPossible) {
+        QFile kept(copyPath);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), broken);
+        // The default device was saved over the broken file, as before.
+        QCOMPARE(readFile().count("<object "), 1);
+        QVERIFY(readFile() != broken);
+    } else {
+        QCOMPARE(readFile(), broken);
+        QVERIFY(QDir(copyPath).removeRecursively());
+    }
 }
 
 // The text of one saved object, by the name it was saved under.
