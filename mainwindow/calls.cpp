@@ -4,6 +4,7 @@
 
 #include "fptrmainwindow.h"
 
+#include "errorline.h"
 #include "exception.h"
 #include "fptrdevicelist.h"
 #include "tables.h"
@@ -149,7 +150,7 @@ void FptrMainWindow::resetError()
 
 QString FptrMainWindow::errorText() const
 {
-    return m_errorLabel ? m_errorLabel->text() : QString();
+    return m_errorLabel ? m_errorLabel->fullText() : QString();
 }
 
 QString FptrMainWindow::ecrText(const QString &text)

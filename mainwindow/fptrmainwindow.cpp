@@ -2,12 +2,14 @@
 #include "fptrmainwindowform.h"
 
 #include "appcore.h"
+#include "errorline.h"
 #include "exception.h"
 #include "extendedlineedit.h"
 #include "extendedchars.h"
 #include "fptrdevicelist.h"
 #include "mappings.h"
 #include "nohelpbutton.h"
+#include "pagelayout.h"
 #include "tables.h"
 #include "zeruzuva.h"
 
@@ -72,9 +74,11 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
     ui->setupFrame(this);
     setWindowTitle(windowTitle() + tr(" (%1)").arg(QLatin1String(Version)));
 
-    m_errorLabel = new QLabel();
+    m_errorLabel = new ErrorLine();
     m_errorLabel->setObjectName(QStringLiteral("errorLabel"));
-    statusBar()->addWidget(m_errorLabel, 0);
+    // Stretched over the free part of the status bar: the line shows as much
+    // of a message as fits there, and never widens the window.
+    statusBar()->addWidget(m_errorLabel, 1);
 
     loadStyleSheet();
 
@@ -156,6 +160,7 @@ void FptrMainWindow::preparePage(QWidget *root)
         tabs->setCurrentIndex(0);
     }
     fillComboBoxes(root);
+    lineUpStackedFrames(root);
     if (auto *barcodes = root->findChild<QStackedWidget *>(QStringLiteral("stackedWidgetBarcodes")))
         barcodes->setCurrentIndex(0);
 

@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class ErrorLine;
 class FptrDeviceList;
 class ZEruZuva;
 struct FptrMainWindowForm;
@@ -328,10 +329,13 @@ private slots:
 private:
     FptrMainWindowForm *ui;
     QScopedPointer<FptrDeviceList> m_deviceList;
-    QLabel *m_errorLabel = nullptr;
+    ErrorLine *m_errorLabel = nullptr;
     ScannerEventHandler m_scannerHandler;
     QFuture<int> m_pendingCall;
     QString m_styleSheet;
+    // The settings file failed to load and no copy of it could be made:
+    // it is not overwritten at exit.
+    bool m_doNotOverwriteSettings = false;
     // Pages being prepared (or the window being built): the signals their
     // default content raises must not set up every other page.
     bool m_preparing = false;

@@ -3,7 +3,7 @@
 #include "fptrmainwindow.h"
 
 #include <QCoreApplication>
-#include <QPointer>
+#include <QKeyEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
@@ -23,11 +23,17 @@ QStyle *busyBarStyle()
 
 } // namespace
 
-ScopedLocker::ScopedLocker(FptrMainWindow *window, bool printing)
+ScopedLocker::ScopedLocker(FptrMainWindow *window, bool printing, Stop stop)
     : m_window(window)
+    , m_stoppable(stop == Stoppable)
 {
     m_window->resetError();
-    m_window->setEnabled(false);
+    // A disabled window would disable the stop button with it: a stoppable
+    // lock disables the window's contents instead.
+    if (m_stoppable)
+        lockContents();
+    else
+        m_window->setEnabled(false);
 
     QStatusBar *bar = m_window->statusBar();
     m_progress.setMaximum(0);
@@ -42,6 +48,19 @@ ScopedLocker::ScopedLocker(FptrMainWindow *window, bool printing)
     m_progress.setStyle(busyBarStyle());
     bar->insertWidget(0, &m_progress, 0);
 
+    if (m_stoppable) {
+        m_stop.setObjectName(QStringLiteral("pbtnStopCommand"));
+        m_stop.setText(tr("Остановить"));
+        m_stop.setToolTip(tr("Остановить чтение (Esc)"));
+        m_stop.setMaximumHeight(bar->height());
+        connect(&m_stop, &QPushButton::clicked, this, &ScopedLocker::requestStop);
+        bar->insertWidget(1, &m_stop, 0);
+        m_stop.show();
+        m_stop.setFocus();
+        // Esc anywhere in the window, and closing it, stop the command too.
+        m_window->installEventFilter(this);
+    }
+
     m_label.setText(printing ? tr("Идет печать...") : tr("Подождите..."));
     bar->addPermanentWidget(&m_label, 0);
 
@@ -55,5 +74,54 @@ ScopedLocker::~ScopedLocker()
     QStatusBar *bar = m_window->statusBar();
     bar->removeWidget(&m_progress);
     bar->removeWidget(&m_label);
-    m_window->setEnabled(true);
+    if (m_stoppable) {
+        m_window->removeEventFilter(this);
+        bar->removeWidget(&m_stop);
+        for (const QPointer<QWidget> &widget : qAsConst(m_disabled)) {
+            if (widget)
+                widget->setEnabled(true);
+        }
+    } else {
+        m_window->setEnabled(true);
+    }
+}
+
+// Everything the user could start another command with: the window's own
+// parts (central widget, docks, tool and menu bars) and whatever else sits in
+// the status bar. Widgets that were disabled already stay so afterwards.
+void ScopedLocker::lockContents()
+{
+    QList<QWidget *> widgets = m_window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QStatusBar *bar = m_window->statusBar();
+    widgets.removeAll(bar);
+    widgets += bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *widget : widgets) {
+        if (widget->isWindow() || !widget->isEnabled())
+            continue;
+        widget->setEnabled(false);
+        m_disabled.append(widget);
+    }
+}
+
+void ScopedLocker::requestStop()
+{
+    m_stopRequested = true;
+    m_stop.setEnabled(false);
+    m_label.setText(tr("Остановка..."));
+}
+
+bool ScopedLocker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window) {
+        if (event->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            requestStop();
+            return true;
+        }
+        // The window closes once the command has ended; it must not go on
+        // reading for a window that is gone.
+        if (event->type() == QEvent::Close)
+            requestStop();
+    }
+    return QObject::eventFilter(watched, event);
 }

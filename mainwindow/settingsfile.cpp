@@ -9,6 +9,7 @@
 #include "nohelpbutton.h"
 #include "zeruzuva.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QXmlStreamReader>
@@ -18,13 +19,68 @@ namespace {
 const QLatin1String RootElement("riv_eroziror_urari");
 const QLatin1String ObjectElement("object");
 const QLatin1String FormatVersion("1.0");
+
+// Whether XML 1.0 can carry the text at all: it has no way to write most
+// control characters, lone surrogates, U+FFFE and U+FFFF, not even escaped.
+bool isXmlText(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == 0x9 || c == 0xA || c == 0xD)
+            continue;
+        if (c < 0x20 || c == 0xFFFE || c == 0xFFFF || QChar::isLowSurrogate(c))
+            return false;
+        if (QChar::isHighSurrogate(c)) {
+            if (i + 1 >= text.size() || !QChar::isLowSurrogate(text.at(i + 1).unicode()))
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+// A name for a message, with what XML cannot carry made visible.
+QString shownName(const QString &name)
+{
+    QString shown;
+    for (const QChar c : name)
+        shown += isXmlText(QString(c)) || c.isSurrogate() ? c : QChar(QChar::ReplacementCharacter);
+    return shown;
+}
+
+// Character data that reads back exactly: a reader turns every carriage
+// return of the text into a line feed, a character reference it keeps.
+void writeExactText(QXmlStreamWriter &xml, const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('\r'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            xml.writeEntityReference(QStringLiteral("#13"));
+        if (!parts.at(i).isEmpty())
+            xml.writeCharacters(parts.at(i));
+    }
+}
+
+// Copies the file that failed to load to a file beside it (replacing an
+// older copy) before anything overwrites it.
+bool keepCopy(QFile &file, const QString &copyPath)
+{
+    QSaveFile copy(copyPath);
+    if (!file.seek(0) || !copy.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return file.error() == QFileDevice::NoError && copy.write(bytes) == bytes.size() && copy.commit();
+}
 } // namespace
 
 void FptrMainWindow::saveSettings(const QString &path)
 {
     // Written to a temporary file and renamed into place, so a crash, a kill
     // or a full disk never leaves a truncated list behind.
+    if (m_doNotOverwriteSettings)
+        return;
     QSaveFile file(path);
+    QStringList unsaved;
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (ok) {
         QXmlStreamWriter xml(&file);
@@ -45,10 +101,16 @@ void FptrMainWindow::saveSettings(const QString &path)
             }
             if (settings.isEmpty() || kind == -1)
                 continue;
+            const QString name = ui->cmbDeviceList->itemText(i);
+            // One device the file cannot describe must not cost the others.
+            if (!isXmlText(name) || !isXmlText(settings)) {
+                unsaved << shownName(name);
+                continue;
+            }
             xml.writeStartElement(ObjectElement);
-            xml.writeAttribute(QStringLiteral("name"), ui->cmbDeviceList->itemText(i));
+            xml.writeAttribute(QStringLiteral("name"), name);
             xml.writeAttribute(QStringLiteral("type"), QString::number(kind));
-            xml.writeCharacters(settings);
+            writeExactText(xml, settings);
             xml.writeEndElement();
         }
         // Not writeEndDocument(): it would add a line break after the root.
@@ -58,6 +120,13 @@ void FptrMainWindow::saveSettings(const QString &path)
     if (!ok) {
         NoHelpButtonMessageBox::warning(this, tr("Ошибка"), tr("Сохранить настройки не удалось"),
                                         QMessageBox::Ok);
+    } else if (!unsaved.isEmpty()) {
+        NoHelpButtonMessageBox::warning(
+            this, tr("Ошибка"),
+            tr("Не сохранены устройства, в имени или строке настроек которых есть знаки, "
+               "недопустимые в файле настроек:\n%1")
+                .arg(unsaved.join(QLatin1Char('\n'))),
+            QMessageBox::Ok);
     }
 }
 
@@ -116,9 +185,22 @@ void FptrMainWindow::loadSettings(const QString &path)
     }
 
     if (xml.hasError()) {
+        const QString copyPath = path + QLatin1String(".bak");
+        QString kept;
+        if (keepCopy(file, copyPath)) {
+            kept = tr("Прежний файл настроек сохранен как %1").arg(QDir::toNativeSeparators(copyPath));
+        } else {
+            // Without a copy the file stays as the user left it rather than
+            // give way to the default device at exit.
+            m_doNotOverwriteSettings = true;
+            kept = tr("Сохранить копию прежнего файла настроек как %1 не удалось; при выходе "
+                      "файл перезаписан не будет")
+                       .arg(QDir::toNativeSeparators(copyPath));
+        }
         NoHelpButtonMessageBox::warning(
             this, tr("Ошибка"),
-            tr("Ошибка загрузки настроек:\n%1\n\nЗагружены настройки по умолчанию").arg(xml.errorString()),
+            tr("Ошибка загрузки настроек:\n%1\n\n%2\n\nЗагружены настройки по умолчанию")
+                .arg(xml.errorString(), kept),
             QMessageBox::Ok);
         m_deviceList->clear();
         ui->cmbDeviceList->clear();

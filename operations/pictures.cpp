@@ -11,6 +11,7 @@
 #include "exception.h"
 #include "nohelpbutton.h"
 #include "scopedlocker.h"
+#include "zeruzuva.h"
 
 #include <QDir>
 #include <QImage>
@@ -26,6 +27,17 @@ namespace {
 // a few hundred dots wide; the limit only keeps a broken size from the
 // driver from allocating an image without bound.
 const int MaxPictureSide = 4096;
+
+// A picture travels as a text of eight digits a pixel, and a driver's text
+// is read only up to DriverTexts::MaxLength characters: a larger picture
+// could be neither read whole nor sent.
+const qint64 DigitsPerPixel = 8;
+const qint64 MaxPicturePixels = DriverTexts::MaxLength / DigitsPerPixel;
+
+bool tooLarge(qint64 width, qint64 height)
+{
+    return width * height > MaxPicturePixels;
+}
 
 // Pictures in the buffer are kept within this many pixels per side.
 const int BufferSide = 150;
@@ -116,9 +128,20 @@ QPixmap FptrMainWindow::downloadImage()
     if (width < 0 || height < 0 || width > MaxPictureSide || height > MaxPictureSide)
         throw PictureDataError(
             tr("Недопустимый размер изображения: %1 x %2").arg(width).arg(height));
+    if (width == 0 || height == 0)
+        throw PictureDataError(
+            tr("Устройство передало пустое изображение (%1 x %2)").arg(width).arg(height));
+    // Refused before the read, which would come back empty and be taken for
+    // missing data.
+    if (tooLarge(width, height))
+        throw PictureDataError(
+            tr("Изображение %1 x %2 слишком велико: можно принять не более %3 точек")
+                .arg(width)
+                .arg(height)
+                .arg(MaxPicturePixels));
 
     const QString text = getBuff(&IFptr::Caption);
-    const qint64 expected = qint64(width) * height * 8;
+    const qint64 expected = qint64(width) * height * DigitsPerPixel;
     if (text.size() != expected)
         throw PictureDataError(
             tr("Данные изображения (%1 знаков) не соответствуют размеру %2 x %3 (нужно %4 знаков)")
@@ -126,9 +149,6 @@ QPixmap FptrMainWindow::downloadImage()
                 .arg(width)
                 .arg(height)
                 .arg(expected));
-    if (width == 0 || height == 0)
-        return QPixmap();
-
     QImage image(width, height, QImage::Format_ARGB32);
     if (image.isNull())
         throw PictureDataError(
@@ -153,11 +173,18 @@ void FptrMainWindow::uploadImage(const QPixmap *pixmap)
 {
     if (!pixmap)
         return;
+    // Refused before the text is built: a photo of some megapixels would
+    // take a gigabyte on the way, only to be more than a driver takes.
+    if (tooLarge(pixmap->width(), pixmap->height()))
+        throw Exception(tr("Изображение %1 x %2 слишком велико: можно передать не более %3 точек")
+                            .arg(pixmap->width())
+                            .arg(pixmap->height())
+                            .arg(MaxPicturePixels));
     const QImage image = pixmap->toImage().convertToFormat(QImage::Format_ARGB32);
     static const char digits[] = "0123456789abcdef";
 
     QString text;
-    text.reserve(qsizetype(image.width()) * image.height() * 8);
+    text.reserve(qsizetype(image.width()) * image.height() * DigitsPerPixel);
     for (int y = image.height() - 1; y >= 0; --y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {

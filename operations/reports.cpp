@@ -12,6 +12,10 @@ namespace {
 // The result code after GetRecord that means the report has no more records.
 const int NoMoreRecords = -17;
 
+// "Прочесть все" stops here even when the device never reports the end of
+// the records: a broken driver must not keep the window locked for ever.
+const int MaxRecords = 100000;
+
 } // namespace
 
 void FptrMainWindow::on_pbtnRegistrationReport_clicked()
@@ -104,24 +108,51 @@ void FptrMainWindow::on_pbtnGetRecord_clicked()
 
 void FptrMainWindow::on_pbtnGetAllRecords_clicked()
 {
-    ScopedLocker locker(this, false);
+    ScopedLocker locker(this, false, ScopedLocker::Stoppable);
+    QString text;
+    int count = 0;
+    // Whatever ends the loop, the records read so far are shown: they are
+    // what the operator came for, and they tell where the report broke off.
+    const auto show = [this, &text]() { ui->teDataReportResult->setPlainText(text); };
     try {
-        QString text;
         for (;;) {
+            if (locker.stopRequested()) {
+                show();
+                setError(tr("Чтение остановлено пользователем; прочитано записей: %1").arg(count));
+                return;
+            }
+            if (count >= MaxRecords) {
+                show();
+                setError(tr("Чтение остановлено после %1 записей: устройство не сообщило о конце отчета")
+                             .arg(MaxRecords));
+                return;
+            }
+            bool failed = false;
             try {
-                execMethodAsync(&IFptr::GetRecord);
-                text += getBuff(&IFptr::Caption) + QLatin1Char('\n');
+                if (execMethodAsync(&IFptr::GetRecord) < 0) {
+                    // A failure the driver gives no code for.
+                    failed = true;
+                } else {
+                    text += getBuff(&IFptr::Caption) + QLatin1Char('\n');
+                    ++count;
+                }
             } catch (const DeviceNotFoundException &) {
                 throw;
             } catch (const Exception &) {
                 // The end of the records arrives as a failing GetRecord; the
                 // result code below tells the end from a real failure.
+                failed = true;
             }
             const int code = getInt(&IFptr::ResultCode);
-            if (code == 0)
+            if (code == 0) {
+                // A failed call with no error code would otherwise be taken
+                // for a record and read again, for ever.
+                if (failed)
+                    throw Exception(tr("Запись не прочитана: драйвер сообщил об ошибке с кодом 0"));
                 continue;
+            }
             if (code == NoMoreRecords) {
-                ui->teDataReportResult->setPlainText(text);
+                show();
                 resetError();
                 return;
             }
@@ -132,9 +163,11 @@ void FptrMainWindow::on_pbtnGetAllRecords_clicked()
             throw Exception(tr("[%1] %2").arg(QString::number(code), getBuff(&IFptr::ResultDescription)));
         }
     } catch (const DeviceNotFoundException &e) {
+        if (count > 0)
+            show();
         setError(e.what());
     } catch (const std::exception &e) {
-        ui->teDataReportResult->clear();
+        show();
         setError(e.what());
     }
 }

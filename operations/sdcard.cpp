@@ -7,9 +7,37 @@
 
 #include "commandframe.h"
 
+#include <QStringList>
+
 namespace {
 
 typedef FptrMainWindow::IFptr IFptr;
+
+// Puts a value the device returned into its box. A value the box cannot hold
+// would be clamped to the nearest limit, and the next write would then go to
+// a place the device never named; the box keeps what it had instead, and the
+// value is noted for the error line.
+void showReturned(QSpinBox *box, const QString &caption, int value, QStringList &refused)
+{
+    if (value >= box->minimum() && value <= box->maximum()) {
+        box->setValue(value);
+        return;
+    }
+    refused << FptrMainWindow::tr("«%1» %2 (допустимо от %3 до %4)")
+                   .arg(caption)
+                   .arg(value)
+                   .arg(box->minimum())
+                   .arg(box->maximum());
+}
+
+// The error line after reading back: empty when every value fitted.
+QString refusedValues(const QStringList &refused)
+{
+    if (refused.isEmpty())
+        return QString();
+    return FptrMainWindow::tr("Устройство вернуло значение, которое поле не вмещает; в поле оставлено прежнее: %1")
+        .arg(refused.join(QLatin1String("; ")));
+}
 
 } // namespace
 
@@ -30,9 +58,10 @@ void FptrMainWindow::on_pbtnReadDirectory_clicked()
 {
     try {
         execMethod(&IFptr::ReadDirectory);
-        ui->spinSDFileSize->setValue(getInt(&IFptr::FileSize));
+        QStringList refused;
+        showReturned(ui->spinSDFileSize, tr("Размер файла"), getInt(&IFptr::FileSize), refused);
         ui->leSDFileName->setText(getBuff(&IFptr::FileName));
-        resetError();
+        setError(refusedValues(refused));
     } catch (const std::exception &e) {
         setError(e.what());
     }
@@ -47,8 +76,9 @@ void FptrMainWindow::on_pbtnOpenFile_clicked()
         setInt(&IFptr::FileOpenMode, cmbData(ui->cmbSDFileOpenMode));
         setBuff(&IFptr::FileName, ui->leSDFileName->text());
         execMethod(&IFptr::OpenFile);
-        ui->spinSDFileSize->setValue(getInt(&IFptr::FileSize));
-        resetError();
+        QStringList refused;
+        showReturned(ui->spinSDFileSize, tr("Размер файла"), getInt(&IFptr::FileSize), refused);
+        setError(refusedValues(refused));
     } catch (const std::exception &e) {
         setError(e.what());
     }
@@ -75,8 +105,9 @@ void FptrMainWindow::on_pbtnWriteFile_clicked()
         setInt(&IFptr::FileOffset, ui->spinSDFileOffset->value());
         setBuff(&IFptr::Caption, ui->leSDFileData->text());
         execMethod(&IFptr::WriteFile);
-        ui->spinSDFileOffset->setValue(getInt(&IFptr::FileOffset));
-        resetError();
+        QStringList refused;
+        showReturned(ui->spinSDFileOffset, tr("Смещение в файле"), getInt(&IFptr::FileOffset), refused);
+        setError(refusedValues(refused));
     } catch (const std::exception &e) {
         setError(e.what());
     }
@@ -88,10 +119,11 @@ void FptrMainWindow::on_pbtnReadFile_clicked()
         setInt(&IFptr::FileOffset, ui->spinSDFileOffset->value());
         setInt(&IFptr::FileReadSize, ui->spinSDFileReadSize->value());
         execMethod(&IFptr::ReadFile);
-        ui->spinSDFileOffset->setValue(getInt(&IFptr::FileOffset));
-        ui->spinSDFileReadSize->setValue(getInt(&IFptr::FileReadSize));
+        QStringList refused;
+        showReturned(ui->spinSDFileOffset, tr("Смещение в файле"), getInt(&IFptr::FileOffset), refused);
+        showReturned(ui->spinSDFileReadSize, tr("Байт для чтения"), getInt(&IFptr::FileReadSize), refused);
         ui->leSDFileData->setText(getBuff(&IFptr::Caption));
-        resetError();
+        setError(refusedValues(refused));
     } catch (const std::exception &e) {
         setError(e.what());
     }

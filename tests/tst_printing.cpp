@@ -268,6 +268,9 @@ private slots:
     void download();
     void downloadRefused_data();
     void downloadRefused();
+    void uploadRefusesTooLargePicture();
+    void flagSources_data();
+    void flagSources();
     void saveToFile_data();
     void saveToFile();
     void openDialogs_data();
@@ -528,6 +531,10 @@ void TestPrinting::lock()
 
     WindowFixture fx;
     buffer(fx)->setPixmap(solid(1, 1));
+    // A picture for the downloads to find.
+    fx.driver.set("Width", 1);
+    fx.driver.set("Height", 1);
+    fx.driver.set("Caption", "0000ffff");
     LockProbe probe;
     probe.watch(fx, action, fails);
     fx.click(qPrintable(button));
@@ -721,7 +728,8 @@ void TestPrinting::download_data()
     QTest::newRow("200 x 400") << 200 << 400 << pixels(80000) << QSize(75, 150) << QList<QRgb>();
     QTest::newRow("150 x 150 kept") << 150 << 150 << pixels(22500) << QSize(150, 150) << QList<QRgb>();
     QTest::newRow("4096 x 1") << 4096 << 1 << pixels(4096) << QSize(150, 1) << QList<QRgb>();
-    QTest::newRow("empty") << 0 << 0 << "" << QSize(0, 0) << QList<QRgb>();
+    // The most pixels a text read can carry.
+    QTest::newRow("2048 x 1024") << 2048 << 1024 << pixels(2048 * 1024) << QSize(150, 75) << QList<QRgb>();
 }
 
 void TestPrinting::download()
@@ -767,6 +775,14 @@ void TestPrinting::downloadRefused_data()
     QTest::newRow("long") << 1 << 1 << "0000ffff00" << length.arg(10).arg(1).arg(1).arg(8);
     QTest::newRow("odd") << 1 << 1 << "0000fff" << length.arg(7).arg(1).arg(1).arg(8);
     QTest::newRow("no text") << 3 << 2 << "" << length.arg(0).arg(3).arg(2).arg(48);
+    const QString empty = "Устройство передало пустое изображение (%1 x %2)";
+    QTest::newRow("0 x 0") << 0 << 0 << "" << empty.arg(0).arg(0);
+    QTest::newRow("0 x 5") << 0 << 5 << "" << empty.arg(0).arg(5);
+    // A text read stops at 16M characters, 8 a pixel: a larger picture is
+    // refused before it is asked for, not taken for missing data.
+    QTest::newRow("over the text limit")
+        << 2048 << 1025 << ""
+        << "Изображение 2048 x 1025 слишком велико: можно принять не более 2097152 точек";
 }
 
 // A picture text that does not fit its size is refused whole; the buffer and
@@ -792,9 +808,68 @@ void TestPrinting::downloadRefused()
     QCOMPARE(fx.widget<QSpinBox>("spinPictureMemWidth")->value(), 7);
     QCOMPARE(fx.widget<QSpinBox>("spinPictureMemHeight")->value(), 5);
     // A size out of range is refused before the text is asked for.
-    const bool sizeRefused = message.startsWith("Недопустимый");
+    const bool sizeRefused = !message.startsWith("Данные");
     QCOMPARE(reads(fx.driver.log()).contains("Caption?256"), !sizeRefused);
     QVERIFY(fx.window->isEnabled());
+}
+
+// A picture whose text would pass what a driver text can carry is refused
+// before the text is built (it would take a gigabyte for a photo).
+void TestPrinting::uploadRefusesTooLargePicture()
+{
+    WindowFixture fx;
+    buffer(fx)->setPixmap(solid(2048, 1025));
+    fx.click("pbtnLoadPictureFromBuffer");
+    QCOMPARE(fx.errorLine(),
+             QStringLiteral("Изображение 2048 x 1025 слишком велико: можно передать не более 2097152 точек"));
+    QCOMPARE(fx.driver.writesAndActions(), QStringList());
+    QVERIFY(fx.window->isEnabled());
+}
+
+void TestPrinting::flagSources_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("checkBox"); // the one ticked
+    QTest::addColumn<QStringList>("group"); // check box=property, all of the command's flags
+
+    const QStringList pdf = {"cbBarcodePDFUseColumns=BarcodeUseColumns", "cbBarcodePDFUseRows=BarcodeUseRows",
+                             "cbBarcodePDFUseProprotions=BarcodeUseProportions",
+                             "cbBarcodePDFUseCodewords=BarcodeUseCodewords",
+                             "cbBarcodePDFUseCorrection=BarcodeUseCorrection", "cbBarcodePDFInvert=BarcodeInvert",
+                             "cbBarcodeCheckCRC=BarcodeCRC", "cbBarcodeDefferedPrint=BarcodeDeferredPrint",
+                             "cbBarcodePrintText=BarcodePrintText"};
+    const QStringList fonts = {"cbFontNegative=FontNegative", "cbFontUnderline=FontUnderline",
+                               "cbFontBold=FontBold", "cbFontDblWidth=FontDblWidth", "cbTextFieldTestMode=TestMode"};
+    for (const QString &flag : pdf)
+        QTest::newRow(qPrintable("barcode " + flag.section('=', 1))) << "pbtnPrintBarcode" << flag.section('=', 0, 0) << pdf;
+    for (const QString &flag : fonts)
+        QTest::newRow(qPrintable("fonts " + flag.section('=', 1))) << "pbtnPrintFormattedText" << flag.section('=', 0, 0) << fonts;
+}
+
+// Every flag of a command is written from its own check box: with one box
+// ticked, exactly its property is 1.
+void TestPrinting::flagSources()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, checkBox);
+    QFETCH(QStringList, group);
+
+    WindowFixture fx;
+    fill(fx);
+    fx.select("cmbBarcodeType", 5); // PDF 417: its flags are sent
+    for (const QString &flag : group)
+        fx.widget<QAbstractButton>(qPrintable(flag.section('=', 0, 0)))->setChecked(flag.startsWith(checkBox + '='));
+    fx.driver.clearLog();
+
+    fx.click(qPrintable(button));
+
+    QCOMPARE(fx.errorLine(), QString());
+    const QStringList writes = fx.driver.writesAndActions();
+    for (const QString &flag : group) {
+        const QString property = flag.section('=', 1);
+        const QString expected = property + (flag.startsWith(checkBox + '=') ? "=1" : "=0");
+        QVERIFY2(writes.contains(expected), qPrintable(expected + " not in " + writes.join(", ")));
+    }
 }
 
 void TestPrinting::saveToFile_data()

@@ -88,7 +88,7 @@ void fill(WindowFixture &fx)
         setValueOf(fx.widget(input.first), input.second);
     const QList<QPair<const char *, int>> keys = {
         {"cmbCommodityNameWrap", 2}, {"cmbTaxNumber", 4}, {"cmbTaxMode", 1}, {"cmbChequeType", 8},
-        {"cmbPaymentType", 3}, {"cmbDiscountType", 1}, {"cmbDestination", 1},
+        {"cmbPaymentType", 3}, {"cmbDiscountType", 1}, {"cmbDestination", 0},
         {"cmbReceiptTaxNumber", 5}, {"cmbPosFiscalPropertyType", 2}, {"cmbFiscalPropertyType", 4}};
     for (const auto &key : keys)
         fx.select(key.first, key.second);
@@ -133,7 +133,7 @@ void TestReceipts::commands_data()
     const QStringList annulment = without(fullPosition.mid(0, 8), {"PrintCheck"});
     const QStringList correction = without(fullPosition, {"PrintCheck", "Piece", "UseOnlyTaxNumber"});
     const QStringList payment = {"TestMode=1", "Summ=250.75", "PaymentType=3"};
-    const QStringList discount = {"TestMode=0", "Summ=-7.5", "DiscountType=1", "Destination=1", "DiscountNumber=9"};
+    const QStringList discount = {"TestMode=0", "Summ=-7.5", "DiscountType=1", "Destination=0", "DiscountNumber=9"};
     const QStringList cash = {"Summ=640.2", "TestMode=0"};
     auto row = [](const char *button, const QStringList &calls, bool refresh, const QStringList &readsAfter = {}) {
         QTest::newRow(button) << QString("pbtn") + button << calls << refresh << readsAfter;
@@ -152,7 +152,7 @@ void TestReceipts::commands_data()
     row("StornoPayment", payment + QStringList{"StornoPayment()"}, false, {"Remainder?", "Change?"});
     row("Discount", discount + QStringList{"Discount()"}, false);
     row("Charge", discount + QStringList{"Charge()"}, false);
-    row("Tax", {"TestMode=0", "TaxNumber=5", "Summ=-7.5", "Destination=1", "Tax()"}, false);
+    row("Tax", {"TestMode=0", "TaxNumber=5", "Summ=-7.5", "Destination=0", "Tax()"}, false);
     row("StornoTax", {"TestMode=0", "TaxNumber=5", "Summ=-7.5", "StornoTax()"}, false);
     row("ResetChargeDiscount", {"ResetChargeDiscount()"}, false);
     row("CashIncome", cash + QStringList{"CashIncome()"}, false);

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -33,6 +34,8 @@ struct ActionView
     bool seen = false;
     bool onWorker = false;
     bool windowEnabled = true;
+    bool contentsEnabled = true; // the pages and frames of the window
+    bool stopOffered = false;    // an enabled stop button in the status bar
     QString notice; // the locker's text in the status bar, if any
 };
 
@@ -43,6 +46,12 @@ void look(WindowFixture &fx, ActionView &view)
     view.onWorker = QThread::currentThread() != qApp->thread();
     onGuiThread([&fx, &view]() {
         view.windowEnabled = fx.window->isEnabled();
+        view.contentsEnabled = fx.window->centralWidget()->isEnabled();
+        for (QPushButton *button : fx.window->statusBar()->findChildren<QPushButton *>()) {
+            if (button->isVisibleTo(fx.window.get()) && button->isEnabled()
+                && button->text() == QStringLiteral("Остановить"))
+                view.stopOffered = true;
+        }
         for (QLabel *label : fx.window->statusBar()->findChildren<QLabel *>()) {
             if (label->isVisibleTo(fx.window.get()) && label->objectName() != "errorLabel"
                 && !label->text().isEmpty())
@@ -122,6 +131,8 @@ private slots:
     void recordLoop();
     void recordLoopFailure_data();
     void recordLoopFailure();
+    void recordLoopEndsWithoutTheEndOfRecords_data();
+    void recordLoopEndsWithoutTheEndOfRecords();
     void singleRecord();
     void singleRecordFailure_data();
     void singleRecordFailure();
@@ -317,9 +328,12 @@ void TestReports::recordLoop()
     QCOMPARE(records(fx)->toPlainText(), shown);
     QCOMPARE(fx.errorLine(), QString());
     QVERIFY(view.onWorker);
-    QVERIFY(!view.windowEnabled);
+    // Locked, all but the stop button beside the busy bar.
+    QVERIFY(!view.contentsEnabled);
+    QVERIFY(view.stopOffered);
     QCOMPARE(view.notice, QString("Подождите..."));
     QVERIFY(fx.window->isEnabled());
+    QVERIFY(fx.window->centralWidget()->isEnabled());
 }
 
 void TestReports::recordLoopFailure_data()
@@ -343,9 +357,83 @@ void TestReports::recordLoopFailure()
     fx.click("pbtnGetAllRecords");
 
     QCOMPARE(calls, 2);
-    QCOMPARE(records(fx)->toPlainText(), QString());
+    // What was read before the failure stays in view.
+    QCOMPARE(records(fx)->toPlainText(), QString("ЗАПИСЬ 1\n"));
     QCOMPARE(fx.errorLine(), QString("[%1] Код %1").arg(code));
     QVERIFY(fx.window->isEnabled());
+}
+
+void TestReports::recordLoopEndsWithoutTheEndOfRecords_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<int>("count"); // records read before the loop ends
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("never ends") << "endless" << 100000
+                                << "Чтение остановлено после 100000 записей: устройство не сообщило о конце отчета";
+    QTest::newRow("fails with code 0") << "code 0" << 3
+                                       << "Запись не прочитана: драйвер сообщил об ошибке с кодом 0";
+    QTest::newRow("stop button") << "stop button" << 3
+                                 << "Чтение остановлено пользователем; прочитано записей: 3";
+    QTest::newRow("Esc") << "Esc" << 3 << "Чтение остановлено пользователем; прочитано записей: 3";
+    QTest::newRow("window closed") << "close" << 3
+                                   << "Чтение остановлено пользователем; прочитано записей: 3";
+}
+
+// A driver that never reports the end of the records must not keep the
+// window locked: the loop ends at its cap, on a failure without a code, or
+// when the user asks, and shows what it read.
+void TestReports::recordLoopEndsWithoutTheEndOfRecords()
+{
+    QFETCH(QString, driver);
+    QFETCH(int, count);
+    QFETCH(QString, message);
+
+    WindowFixture fx;
+    int calls = 0;
+    FptrMainWindow *window = fx.window.get();
+    fx.driver.onAction("GetRecord", [&fx, &calls, driver, count, window]() {
+        const int index = calls++;
+        // A loop that would go on for ever is ended here, so that the test
+        // fails instead of hanging.
+        if (index > 100000)
+            return fx.driver.fail(-9999, "Бесконечный отчет");
+        if (driver == "code 0" && index == count)
+            return fx.driver.fail(0, "Ошибок нет");
+        // The user asks to stop while the last record is being read.
+        if (index == count - 1 && (driver == "stop button" || driver == "Esc")) {
+            onGuiThread([window, driver]() {
+                if (driver == "Esc") {
+                    QTest::keyClick(window, Qt::Key_Escape);
+                    return;
+                }
+                for (QPushButton *button : window->statusBar()->findChildren<QPushButton *>()) {
+                    if (button->text() == QStringLiteral("Остановить"))
+                        button->click();
+                }
+            });
+        }
+        fx.driver.set("Caption", QString("R%1").arg(index));
+        return 0;
+    });
+    // Closed as the last record is taken (on the GUI thread, with no call
+    // running that the close would wait for).
+    if (driver == "close") {
+        fx.driver.onRead("Caption", [&calls, count, window]() {
+            if (calls == count)
+                window->close();
+        });
+    }
+    QString expected;
+    for (int i = 0; i < count; ++i)
+        expected += QString("R%1\n").arg(i);
+
+    fx.click("pbtnGetAllRecords");
+
+    QCOMPARE(fx.errorLine(), message);
+    QCOMPARE(records(fx)->toPlainText(), expected);
+    QCOMPARE(calls, driver == "code 0" ? count + 1 : count);
+    QVERIFY(fx.window->centralWidget()->isEnabled());
 }
 
 void TestReports::singleRecord()

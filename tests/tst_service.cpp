@@ -487,7 +487,8 @@ void TestService::modemStatusText()
 }
 
 // The device answers with its own position (and byte count): those replace
-// what was typed, so the next press goes on from there.
+// what was typed, so the next press goes on from there. A value the box
+// cannot hold leaves the box as it was and is named in the error line.
 void TestService::fileCommandsTakeTheDevicePosition_data()
 {
     QTest::addColumn<QByteArray>("button");
@@ -495,10 +496,25 @@ void TestService::fileCommandsTakeTheDevicePosition_data()
     QTest::addColumn<int>("offset");
     QTest::addColumn<int>("readSize");
     QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("shownOffset");
+    QTest::addColumn<int>("shownReadSize");
+    QTest::addColumn<QString>("message");
 
-    QTest::newRow("write") << QByteArray("pbtnWriteFile") << "WriteFile" << 105 << 50 << "hello";
+    const QString refused = "Устройство вернуло значение, которое поле не вмещает; в поле оставлено прежнее: %1";
+    const QString offsetRange = "«Смещение в файле» %1 (допустимо от 0 до 999999999)";
+    QTest::newRow("write") << QByteArray("pbtnWriteFile") << "WriteFile" << 105 << 50 << "hello"
+                           << 105 << 50 << QString();
     QTest::newRow("read") << QByteArray("pbtnReadFile") << "ReadFile" << 120 << 20
-                          << "0123456789abcdefghij";
+                          << "0123456789abcdefghij" << 120 << 20 << QString();
+    QTest::newRow("write, offset beyond the box")
+        << QByteArray("pbtnWriteFile") << "WriteFile" << 1500000000 << 50 << "hello" << 100 << 50
+        << refused.arg(offsetRange.arg(1500000000));
+    QTest::newRow("write, negative offset") << QByteArray("pbtnWriteFile") << "WriteFile" << -1 << 50
+                                            << "hello" << 100 << 50 << refused.arg(offsetRange.arg(-1));
+    QTest::newRow("read, both beyond the box")
+        << QByteArray("pbtnReadFile") << "ReadFile" << -1 << 1500000000 << "0123456789abcdefghij" << 100
+        << 50
+        << refused.arg(offsetRange.arg(-1) + "; «Байт для чтения» 1500000000 (допустимо от 0 до 999999999)");
 }
 
 void TestService::fileCommandsTakeTheDevicePosition()
@@ -508,6 +524,9 @@ void TestService::fileCommandsTakeTheDevicePosition()
     QFETCH(int, offset);
     QFETCH(int, readSize);
     QFETCH(QString, data);
+    QFETCH(int, shownOffset);
+    QFETCH(int, shownReadSize);
+    QFETCH(QString, message);
 
     WindowFixture fx;
     fillInputs(fx);
@@ -521,9 +540,10 @@ void TestService::fileCommandsTakeTheDevicePosition()
 
     fx.click(button.constData());
 
-    QCOMPARE(fx.widget<QSpinBox>("spinSDFileOffset")->value(), offset);
-    QCOMPARE(fx.widget<QSpinBox>("spinSDFileReadSize")->value(), readSize);
+    QCOMPARE(fx.widget<QSpinBox>("spinSDFileOffset")->value(), shownOffset);
+    QCOMPARE(fx.widget<QSpinBox>("spinSDFileReadSize")->value(), shownReadSize);
     QCOMPARE(fx.widget<QLineEdit>("leSDFileData")->text(), data);
+    QCOMPARE(fx.errorLine(), message);
 }
 
 void TestService::scannerSwitch_data()

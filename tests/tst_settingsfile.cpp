@@ -13,6 +13,7 @@
 #include <QLibrary>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 #include <csignal>
 #include <cstdio>
@@ -118,11 +119,19 @@ private slots:
     void unwritableFileIsReported();
     void killedSaveLeavesThePreviousFile();
     void deviceThatFailsPreparationIsReleased();
+    void brokenFileIsKeptBeforeItIsOverwritten_data();
+    void brokenFileIsKeptBeforeItIsOverwritten();
+    void settingsReadBackExactly_data();
+    void settingsReadBackExactly();
+    void deviceTheFileCannotCarryIsLeftOut_data();
+    void deviceTheFileCannotCarryIsLeftOut();
 };
 
 void TestSettingsFile::init()
 {
     QFile::remove(settingsPath());
+    QFile::remove(settingsPath() + ".bak");
+    QDir(settingsPath() + ".bak").removeRecursively();
 }
 
 void TestSettingsFile::roundTripThroughARestart()
@@ -200,7 +209,8 @@ void TestSettingsFile::loadFailures()
     QCOMPARE(watcher.titles, QStringList{"Ошибка"});
     const QString text = watcher.texts.value(0);
     const QString head = QStringLiteral("Ошибка загрузки настроек:\n");
-    const QString tail = QStringLiteral("\n\nЗагружены настройки по умолчанию");
+    const QString tail = QStringLiteral("\n\nПрежний файл настроек сохранен как %1.bak\n\nЗагружены настройки по умолчанию")
+                             .arg(settingsPath());
     QVERIFY2(text.startsWith(head) && text.endsWith(tail), qPrintable(text));
     const QString middle = text.mid(head.size(), text.size() - head.size() - tail.size());
     QVERIFY2(QRegularExpression(reason).match(middle).hasMatch(), qPrintable(middle));
@@ -299,6 +309,137 @@ void TestSettingsFile::deviceThatFailsPreparationIsReleased()
     QCOMPARE(watcher.texts.size(), 1);
     QVERIFY(watcher.texts.first().contains(QStringLiteral("[-6] Неверная строка настроек")));
     setNext(nullptr);
+}
+
+// One typo in the file must not cost the user every device at exit: the
+// file goes to a copy (replacing an older one) before the default device is
+// written over it; where no copy can be made, the file is left as it is.
+void TestSettingsFile::brokenFileIsKeptBeforeItIsOverwritten_data()
+{
+    QTest::addColumn<bool>("copyPossible");
+    QTest::newRow("older copy replaced") << true;
+    QTest::newRow("no copy possible") << false;
+}
+
+void TestSettingsFile::brokenFileIsKeptBeforeItIsOverwritten()
+{
+    QFETCH(bool, copyPossible);
+    const QString copyPath = settingsPath() + ".bak";
+    const QByteArray broken =
+        document(object("Касса 1", 0, freshSettings(FptrFactory::FiscalPrinter))).replace("</object>", "</objet>");
+    writeFile(broken);
+    if (copyPossible) {
+        QFile older(copyPath);
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("an older copy");
+    } else {
+        QVERIFY(QDir().mkpath(copyPath + "/in the way")); // a folder cannot be replaced by a file
+    }
+
+    MessageBoxWatcher watcher;
+    {
+        FptrMainWindow window;
+        QCOMPARE(watcher.texts.size(), 1);
+        const QString note = copyPossible
+            ? QStringLiteral("Прежний файл настроек сохранен как %1").arg(copyPath)
+            : QStringLiteral("Сохранить копию прежнего файла настроек как %1 не удалось; при выходе "
+                             "файл перезаписан не будет").arg(copyPath);
+        QVERIFY2(watcher.texts.first().contains(note), qPrintable(watcher.texts.first()));
+        QCOMPARE(window.deviceList()->count(), 1);
+    }
+    QCOMPARE(watcher.texts.size(), 1); // nothing more at exit
+    if (copyPossible) {
+        QFile kept(copyPath);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), broken);
+        // The default device was saved over the broken file, as before.
+        QCOMPARE(readFile().count("<object "), 1);
+        QVERIFY(readFile() != broken);
+    } else {
+        QCOMPARE(readFile(), broken);
+        QVERIFY(QDir(copyPath).removeRecursively());
+    }
+}
+
+// The text of one saved object, by the name it was saved under.
+static QString savedSettings(const QString &name, bool *found)
+{
+    *found = false;
+    QXmlStreamReader xml(readFile());
+    xml.readNextStartElement();
+    while (xml.readNextStartElement()) {
+        const QString objectName = xml.attributes().value(QLatin1String("name")).toString();
+        const QString text = xml.readElementText();
+        if (objectName == name) {
+            *found = true;
+            return text;
+        }
+    }
+    return QString();
+}
+
+void TestSettingsFile::settingsReadBackExactly_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("settings");
+    QTest::newRow("carriage return") << "Касса" << "Port=COM1\rBaudRate=9600";
+    QTest::newRow("CR LF") << "Касса" << "a\r\nb";
+    QTest::newRow("CR at the ends") << "Касса" << "\rabc\r";
+    QTest::newRow("tabs and line feeds") << "Касса" << "a\tb\nc";
+    QTest::newRow("markup") << "Касса" << "<a href=\"x\">&amp;</a>";
+    QTest::newRow("name with CR") << "Касса\r№2\tзал" << "x";
+}
+
+// What a driver gave as its settings comes back from the file exactly.
+void TestSettingsFile::settingsReadBackExactly()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, settings);
+    {
+        WindowFixture fx;
+        fx.combo("cmbDeviceList")->setItemText(fx.combo("cmbDeviceList")->currentIndex(), name);
+        fx.driver.set("DeviceSettings", settings);
+    }
+    bool found = false;
+    QCOMPARE(savedSettings(name, &found), settings);
+    QVERIFY2(found, readFile().constData());
+}
+
+void TestSettingsFile::deviceTheFileCannotCarryIsLeftOut_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("shownName");
+    QTest::newRow("control character in the settings") << "Касса 2" << QString("Port=\x01") << "Касса 2";
+    QTest::newRow("escape in the name") << QString("Касса" "\x1b" "2") << "x" << QString("Касса\uFFFD2");
+    QTest::newRow("U+FFFF in the settings") << "Касса 2" << QString("a") + QChar(0xFFFF) << "Касса 2";
+}
+
+// One device the file format cannot describe is named and left out; the
+// others are saved.
+void TestSettingsFile::deviceTheFileCannotCarryIsLeftOut()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, settings);
+    QFETCH(QString, shownName);
+
+    MessageBoxWatcher watcher;
+    {
+        WindowFixture fx;
+        fx.driver.set("DeviceSettings", QStringLiteral("good settings"));
+        RecordingDriver bad;
+        bad.set("DeviceSettings", settings);
+        fx.attach(bad, name);
+        fx.window.reset();
+    }
+    QCOMPARE(watcher.titles, QStringList{"Ошибка"});
+    QCOMPARE(watcher.texts.value(0),
+             "Не сохранены устройства, в имени или строке настроек которых есть знаки, "
+             "недопустимые в файле настроек:\n" + shownName);
+    bool found = false;
+    QCOMPARE(savedSettings("Recording driver", &found), QStringLiteral("good settings"));
+    QVERIFY(found);
+    QCOMPARE(readFile().count("<object "), 2); // with the default virtual register
 }
 
 // The child of killedSaveLeavesThePreviousFile: HOME is inherited, so it

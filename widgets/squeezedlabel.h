@@ -2,7 +2,9 @@
 
 // A label for texts of unpredictable length (device names): a text wider
 // than the label is cut at its end with an ellipsis and shown whole as the
-// tool tip, so the label never forces the surrounding layout to grow.
+// tool tip, so the label never forces the surrounding layout to grow. A
+// word-wrapped label breaks the text into two lines of its width first and
+// cuts the second.
 
 #include <QLabel>
 
@@ -28,6 +30,7 @@ protected:
 
 private:
     void squeezeTextToLabel();
+    QString wrappedText(bool &squeezed) const;
 
     QString m_fullText;
 };
