@@ -95,30 +95,32 @@ int CallJournal::capacity() const
     return int(m_capacity);
 }
 
-Journal::Call &CallJournal::slot(quint64 seq)
+void CallJournal::push(Journal::Call &&call)
 {
-    return m_ring[size_t((seq - m_origin) % m_capacity)];
-}
-
-const Journal::Call &CallJournal::slot(quint64 seq) const
-{
-    return m_ring[size_t((seq - m_origin) % m_capacity)];
+    if (m_size % BlockSize == 0)
+        m_blocks.emplace_back(new Journal::Call[qMin(BlockSize, m_capacity - m_size)]);
+    at(m_size++) = std::move(call);
 }
 
 void CallJournal::setCapacity(int calls)
 {
     const size_t capacity = size_t(qMax(calls, 1));
-    std::vector<Journal::Call> ring;
+    Blocks blocks;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (capacity == m_capacity)
         return;
     const quint64 first = qMax(m_first, m_next > capacity ? m_next - capacity : quint64(1));
-    ring.reserve(size_t(m_next - first));
+    std::vector<Journal::Call> kept;
+    kept.reserve(size_t(m_next - first));
     for (quint64 seq = first; seq < m_next; ++seq)
-        ring.push_back(std::move(slot(seq)));
-    // The old ring, with the calls that did not fit, is freed after the lock.
-    m_ring.swap(ring);
+        kept.push_back(std::move(slot(seq)));
+    // The old blocks, with the calls that did not fit, are freed after the
+    // lock.
+    m_blocks.swap(blocks);
+    m_size = 0;
     m_capacity = capacity;
+    for (Journal::Call &call : kept)
+        push(std::move(call));
     m_origin = first;
     m_first = first;
     ++m_generation;
@@ -138,11 +140,10 @@ quint64 CallJournal::append(Journal::Call &&call)
         if (!call.settings.isEmpty())
             entry.history.append(qMakePair(seq, call.settings));
     }
-    // The ring grows to its capacity before it wraps, so an idle bench does
-    // not hold a full ring. A reused slot's previous call goes back to the
-    // caller, which frees it after the lock is gone.
-    if (m_ring.size() < m_capacity)
-        m_ring.push_back(std::move(call));
+    // A reused slot's previous call goes back to the caller, which frees it
+    // after the lock is gone.
+    if (m_size < m_capacity)
+        push(std::move(call));
     else
         std::swap(slot(seq), call);
     if (m_next - m_first > m_capacity)
@@ -152,9 +153,10 @@ quint64 CallJournal::append(Journal::Call &&call)
 
 void CallJournal::clear()
 {
-    std::vector<Journal::Call> ring;
+    Blocks blocks;
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_ring.swap(ring);
+    m_blocks.swap(blocks);
+    m_size = 0;
     m_first = m_next;
     m_origin = m_next;
     ++m_generation;

@@ -16,6 +16,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -168,13 +169,20 @@ private:
         QVector<QPair<quint64, QString>> history;
     };
 
-    Journal::Call &slot(quint64 seq);
-    const Journal::Call &slot(quint64 seq) const;
+    // The ring is kept in blocks that are added as it fills: an idle bench
+    // holds no full ring, and growing never moves the calls already held.
+    typedef std::vector<std::unique_ptr<Journal::Call[]>> Blocks;
+    static const size_t BlockSize = 4096;
+
+    Journal::Call &at(size_t index) const { return m_blocks[index / BlockSize][index % BlockSize]; }
+    Journal::Call &slot(quint64 seq) const { return at(size_t((seq - m_origin) % m_capacity)); }
+    void push(Journal::Call &&call);
 
     mutable std::mutex m_mutex;
-    std::vector<Journal::Call> m_ring;
+    Blocks m_blocks;
+    size_t m_size = 0;    // calls in the blocks, at most m_capacity
     size_t m_capacity;
-    quint64 m_origin = 1; // number of the call in m_ring[0]
+    quint64 m_origin = 1; // number of the call at index 0
     quint64 m_first = 1;
     quint64 m_next = 1;
     quint64 m_generation = 0;

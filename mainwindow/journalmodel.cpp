@@ -37,7 +37,8 @@ QString kindText(Kind kind)
 
 QString durationText(qint64 ns)
 {
-    return QString::number(double(ns) / 1000.0, 'f', 1);
+    // Tenths of a microsecond matter for a quick call, not for a printout.
+    return QString::number(double(ns) / 1000.0, 'f', ns < 1000000 ? 1 : 0);
 }
 
 const QColor failureText(160, 0, 0);
@@ -141,14 +142,17 @@ QVariant JournalModel::groupData(const Run &run, int column, int role) const
     case Qt::DisplayRole:
         switch (column) {
         case TimeColumn:
-            return (run.expanded ? QStringLiteral("▾ ") : QStringLiteral("▸ ")) + JournalFormat::timeText(call(first));
+            // To the millisecond: the bold row has less room.
+            return (run.expanded ? QStringLiteral("▾ ") : QStringLiteral("▸ "))
+                + JournalFormat::timeText(call(first)).chopped(3);
         case DeviceColumn: {
             const Call &c = call(first);
             return c.device.isEmpty() ? tr("Устройство %1").arg(c.deviceId) : c.device;
         }
         case OperationColumn: return run.name;
-        case ValueColumn: return tr("вызовов: %1").arg(run.last - first + 1);
-        case ResultColumn: return run.failures ? tr("ошибок: %1").arg(run.failures) : QString();
+        case ValueColumn:
+            return run.failures ? tr("вызовов: %1, ошибок: %2").arg(run.last - first + 1).arg(run.failures)
+                                : tr("вызовов: %1").arg(run.last - first + 1);
         case DurationColumn: return durationText(run.durationNs);
         default: break;
         }
@@ -169,7 +173,7 @@ QVariant JournalModel::groupData(const Run &run, int column, int role) const
     case Qt::BackgroundRole:
         return QBrush(groupBackground);
     case Qt::TextAlignmentRole:
-        if (column == ResultColumn || column == DurationColumn)
+        if (column == DurationColumn)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         break;
     default:
@@ -315,6 +319,11 @@ void JournalModel::rebuild()
     endResetModel();
 }
 
+bool JournalModel::isBehind() const
+{
+    return m_journal.nextSeq() != m_next || m_journal.generation() != m_generation;
+}
+
 void JournalModel::reload()
 {
     std::vector<Call> calls;
@@ -325,6 +334,11 @@ void JournalModel::reload()
     m_shown.clear();
     m_runs.clear();
     m_rows.clear();
+    // Room for a full journal at once: growing by doubling would copy the
+    // calls again and again.
+    const size_t capacity = size_t(m_journal.capacity());
+    m_calls.reserve(capacity);
+    m_shown.reserve(capacity);
     m_base = calls.empty() ? m_next : calls.front().seq;
     endResetModel();
     std::vector<Row> rows;
@@ -336,7 +350,8 @@ void JournalModel::reload()
     appendRows(m_base, rows);
     if (!rows.empty()) {
         beginInsertRows(QModelIndex(), 0, int(rows.size()) - 1);
-        m_rows.assign(rows.begin(), rows.end());
+        m_rows.clear();
+        m_rows.insert(m_rows.end(), rows.begin(), rows.end());
         endInsertRows();
     }
 }
@@ -415,15 +430,18 @@ void JournalModel::dropBefore(quint64 seq)
         while (begin > 0 && doomed[begin - 1] == doomed[begin] - 1)
             --begin;
         beginRemoveRows(QModelIndex(), doomed[begin], doomed[end - 1]);
-        m_rows.erase(m_rows.begin() + doomed[begin], m_rows.begin() + doomed[end - 1] + 1);
+        if (doomed[begin] == 0)
+            m_rows.dropFront(size_t(doomed[end - 1]) + 1);
+        else
+            m_rows.erase(m_rows.begin() + doomed[begin], m_rows.begin() + doomed[end - 1] + 1);
         endRemoveRows();
         end = begin;
     }
     while (!m_runs.empty() && m_runs.front().last < seq)
         m_runs.pop_front();
     const size_t count = size_t(seq - m_base);
-    m_calls.erase(m_calls.begin(), m_calls.begin() + count);
-    m_shown.erase(m_shown.begin(), m_shown.begin() + count);
+    m_calls.dropFront(count);
+    m_shown.dropFront(count);
     m_base = seq;
     if (!m_rows.empty() && m_rows.front().group)
         emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
@@ -439,24 +457,25 @@ bool JournalModel::refresh()
     // so does everything before calls it dropped before they could be taken
     // (the table's calls are numbered without gaps).
     const quint64 held = m_journal.firstSeq();
-    std::vector<Call> fresh;
-    const quint64 next = m_journal.copySince(m_next, fresh);
-    const bool gap = !fresh.empty() && fresh.front().seq > m_base + m_calls.size();
-    dropBefore(gap ? fresh.front().seq : held);
+    m_fresh.clear();
+    const quint64 next = m_journal.copySince(m_next, m_fresh, MaxBatch);
+    const bool gap = !m_fresh.empty() && m_fresh.front().seq > m_base + m_calls.size();
+    dropBefore(gap ? m_fresh.front().seq : held);
     if (m_calls.empty())
-        m_base = fresh.empty() ? next : fresh.front().seq;
+        m_base = m_fresh.empty() ? next : m_fresh.front().seq;
     m_next = next;
-    if (fresh.empty())
+    if (m_fresh.empty())
         return false;
 
     const quint64 from = m_base + m_calls.size();
     const Run *lastRun = m_runs.empty() ? nullptr : &m_runs.back();
     const quint64 lastRunFirst = lastRun ? lastRun->first : 0;
     const bool lastRunShown = lastRun && lastRun->shown > 0;
-    for (Call &c : fresh) {
+    for (Call &c : m_fresh) {
         m_calls.push_back(std::move(c));
         m_shown.push_back(0);
     }
+    m_fresh.clear();
     std::vector<Row> rows;
     appendRows(from, rows);
     // The press that was going on got more calls: its counts change.

@@ -14,6 +14,51 @@
 #include <deque>
 #include <vector>
 
+// A vector whose front can be dropped cheaply: what is dropped is given back
+// in one go once it makes up half of the storage. (A deque of calls would
+// allocate a node every other call.)
+template <class T>
+class FrontDroppingVector
+{
+public:
+    typedef typename std::vector<T>::iterator iterator;
+    typedef typename std::vector<T>::const_iterator const_iterator;
+
+    size_t size() const { return m_items.size() - m_offset; }
+    bool empty() const { return size() == 0; }
+    T &operator[](size_t i) { return m_items[m_offset + i]; }
+    const T &operator[](size_t i) const { return m_items[m_offset + i]; }
+    T &front() { return m_items[m_offset]; }
+    const T &front() const { return m_items[m_offset]; }
+    iterator begin() { return m_items.begin() + ptrdiff_t(m_offset); }
+    iterator end() { return m_items.end(); }
+    const_iterator begin() const { return m_items.begin() + ptrdiff_t(m_offset); }
+    const_iterator end() const { return m_items.end(); }
+    void reserve(size_t count) { m_items.reserve(count); }
+    void push_back(T &&item) { m_items.push_back(std::move(item)); }
+    void push_back(const T &item) { m_items.push_back(item); }
+    template <class It>
+    void insert(iterator at, It first, It last) { m_items.insert(at, first, last); }
+    void erase(iterator first, iterator last) { m_items.erase(first, last); }
+    void clear()
+    {
+        m_items.clear();
+        m_offset = 0;
+    }
+    void dropFront(size_t count)
+    {
+        m_offset += qMin(count, size());
+        if (m_offset > m_items.size() / 2) {
+            m_items.erase(m_items.begin(), m_items.begin() + ptrdiff_t(m_offset));
+            m_offset = 0;
+        }
+    }
+
+private:
+    std::vector<T> m_items;
+    size_t m_offset = 0;
+};
+
 class JournalModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -36,10 +81,16 @@ public:
     explicit JournalModel(CallJournal &journal, QObject *parent = nullptr);
     ~JournalModel() override;
 
-    // Takes the calls the journal got since the last refresh and drops those
-    // it no longer holds: one insertion and at most one removal. True when
-    // rows were added.
+    // Most calls one refresh takes: a driver loop faster than that is
+    // caught up with over the next refreshes, and the window keeps running.
+    static const int MaxBatch = 10000;
+
+    // Takes the calls the journal got since the last refresh (at most
+    // MaxBatch) and drops those it no longer holds: one insertion and at
+    // most one removal. True when rows were added.
     bool refresh();
+    // Calls the journal has that the table has not taken yet.
+    bool isBehind() const;
     // Starts over from what the journal holds.
     void reload();
 
@@ -103,13 +154,14 @@ private:
     QVariant groupData(const Run &run, int column, int role) const;
 
     CallJournal &m_journal;
-    std::deque<Journal::Call> m_calls;
-    std::deque<char> m_shown;   // per call: passes the filter
+    FrontDroppingVector<Journal::Call> m_calls;
+    FrontDroppingVector<char> m_shown; // per call: passes the filter
+    std::vector<Journal::Call> m_fresh; // kept, so its memory is reused
     quint64 m_base = 1;         // number of m_calls.front()
     quint64 m_next = 1;         // first number not taken yet
     quint64 m_generation = 0;
     std::deque<Run> m_runs;
-    std::deque<Row> m_rows;
+    FrontDroppingVector<Row> m_rows;
 
     QString m_text;
     int m_device = 0;

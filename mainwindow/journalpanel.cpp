@@ -166,7 +166,8 @@ void JournalPanel::buildContent()
 
     m_devices = new QComboBox(content);
     m_devices->setObjectName(QStringLiteral("cmbJournalDevice"));
-    m_devices->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_devices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_devices->setMinimumContentsLength(18);
     m_devices->addItem(tr("Все устройства"), 0);
     connect(m_devices, qOverload<int>(&QComboBox::currentIndexChanged), this, &JournalPanel::applyFilter);
     bar->addWidget(m_devices);
@@ -218,7 +219,7 @@ void JournalPanel::buildContent()
     rows->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     QHeaderView *columns = m_view->horizontalHeader();
     columns->setHighlightSections(false);
-    const int widths[JournalModel::ColumnCount] = {140, 170, 60, 170, 70, 180, 70, 60, 200, 60};
+    const int widths[JournalModel::ColumnCount] = {125, 150, 50, 150, 70, 170, 70, 55, 200, 60};
     for (int column = 0; column < JournalModel::ColumnCount; ++column)
         m_view->setColumnWidth(column, widths[column]);
     columns->setSectionResizeMode(JournalModel::DescriptionColumn, QHeaderView::Stretch);

@@ -193,7 +193,7 @@ void TestJournalPanel::pressesBecomeGroupRows()
     QVERIFY(model->index(failedRow, 0).data(Qt::BackgroundRole).isValid());
     QVERIFY(model->index(groupRow, JournalModel::OperationColumn).data(Qt::ForegroundRole).value<QBrush>().color()
             != normal);
-    QCOMPARE(model->index(groupRow, JournalModel::ResultColumn).data().toString(), QStringLiteral("ошибок: 1"));
+    QVERIFY(model->index(groupRow, JournalModel::ValueColumn).data().toString().endsWith(QStringLiteral(", ошибок: 1")));
 
     // A group folds away and comes back with the same calls.
     const int before = model->rowCount();
