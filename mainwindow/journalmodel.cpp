@@ -20,7 +20,14 @@ quint64 rowKey(quint64 seq, bool group)
     return seq * 2 + (group ? 0 : 1);
 }
 
+// As the bench sees it: a negative result with a code (some operations
+// answer with a negative result and no code).
 bool isFailure(const Call &call)
+{
+    return call.failed;
+}
+
+bool hasOutcome(const Call &call)
 {
     return call.operation().kind != Kind::Getter && call.result < 0;
 }
@@ -112,8 +119,8 @@ QVariant JournalModel::callData(const Call &c, int column, int role) const
         case KindColumn: return kindText(c.operation().kind);
         case ValueColumn: return JournalFormat::valueText(c);
         case ResultColumn: return c.result;
-        case CodeColumn: return isFailure(c) ? QVariant(c.code) : QVariant();
-        case DescriptionColumn: return isFailure(c) ? c.description : QString();
+        case CodeColumn: return hasOutcome(c) ? QVariant(c.code) : QVariant();
+        case DescriptionColumn: return hasOutcome(c) ? c.description : QString();
         case DurationColumn: return durationText(c.durationNs);
         }
         break;

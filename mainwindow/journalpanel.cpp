@@ -38,6 +38,9 @@
 namespace {
 
 const char *const OptionsFile = "journal.ini";
+// A call takes about 250 bytes in the ring and as much in the table.
+const int MinCapacity = 1000;
+const int MaxCapacity = 1000000;
 
 QSettings options()
 {
@@ -407,8 +410,10 @@ void JournalPanel::showWriterState()
 void JournalPanel::loadOptions()
 {
     QSettings settings = options();
-    const int capacity = settings.value(QStringLiteral("capacity"), CallJournal::DefaultCapacity).toInt();
-    if (capacity > 0 && capacity != m_journal.capacity())
+    const int capacity = qBound(MinCapacity,
+                                settings.value(QStringLiteral("capacity"), CallJournal::DefaultCapacity).toInt(),
+                                MaxCapacity);
+    if (capacity != m_journal.capacity())
         m_journal.setCapacity(capacity);
     m_file = settings.value(QStringLiteral("file")).toString();
     m_limitMb = qMax(1, settings.value(QStringLiteral("rotateMb"), m_limitMb).toInt());
@@ -436,7 +441,7 @@ void JournalPanel::showOptions()
 
     auto *capacity = new QSpinBox(&dialog);
     capacity->setObjectName(QStringLiteral("spinJournalCapacity"));
-    capacity->setRange(1000, 10000000);
+    capacity->setRange(MinCapacity, MaxCapacity);
     capacity->setSingleStep(10000);
     capacity->setGroupSeparatorShown(true);
     capacity->setValue(m_journal.capacity());
