@@ -5,6 +5,7 @@
 // newest calls, numbered without gaps, from any number of threads.
 
 #include "calljournal.h"
+#include "callbacks.h"
 #include "journalingdriver.h"
 #include "recordingdriver.h"
 #include "testmain.h"
@@ -218,6 +219,9 @@ void TestCallJournal::settingsOperationsCarryTheName()
     // Pointers pass through, unjournaled.
     QCOMPARE(journaled.ParentWindow(&journal), 0);
     QCOMPARE(driver.parentWindow(), static_cast<void *>(&journal));
+    ScannerEventHandler scanner;
+    QCOMPARE(journaled.ScannerCallback(&scanner), 0);
+    QCOMPARE(driver.scannerCallback(), static_cast<VOR::AbstractScannerEventHandler *>(&scanner));
 
     const std::vector<Journal::Call> calls = allCalls(journal);
     QCOMPARE(calls.size(), size_t(3));
