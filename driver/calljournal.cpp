@@ -212,12 +212,6 @@ void CallJournal::setDeviceName(int id, const QString &name)
     ++m_deviceVersion;
 }
 
-QString CallJournal::deviceName(int id) const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return id >= 1 && id <= m_devices.size() ? m_devices[id - 1].device.name : QString();
-}
-
 QList<Journal::Device> CallJournal::devices(quint64 seq) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

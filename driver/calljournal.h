@@ -15,7 +15,6 @@
 #include <QString>
 #include <QVector>
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -149,7 +148,6 @@ public:
     // ---- devices
     int addDevice(int kind, const QString &library);
     void setDeviceName(int id, const QString &name);
-    QString deviceName(int id) const;
     // Every device, with the settings in force before call `seq`.
     QList<Journal::Device> devices(quint64 seq = quint64(-1)) const;
     // Increases with every new device or name.

@@ -83,7 +83,7 @@ public:
 
     // Most calls one refresh takes: a driver loop faster than that is
     // caught up with over the next refreshes, and the window keeps running.
-    static const int MaxBatch = 10000;
+    static const int MaxBatch = 5000;
 
     // Takes the calls the journal got since the last refresh (at most
     // MaxBatch) and drops those it no longer holds: one insertion and at
