@@ -1,6 +1,7 @@
 #include "fptrfactory.h"
 
 #include "appcore.h"
+#include "journalingdriver.h"
 #include "zeruzuva.h"
 
 #include <QDir>
@@ -62,8 +63,14 @@ ZEruZuva *FptrFactory::create(PrinterDevice kind)
 {
     if (!isReady(kind))
         return nullptr;
-    VOR::Fptr::IFptr *driver = library(kind)->createEntry()(VOR_FPTR_INTERFACE_VERSION);
-    return new ZEruZuva(driver);
+    const Library *lib = static_cast<const FptrFactory *>(this)->library(kind);
+    VOR::Fptr::IFptr *driver = lib->createEntry()(VOR_FPTR_INTERFACE_VERSION);
+    if (!driver)
+        return new ZEruZuva(nullptr);
+    // Every object the bench uses is journaled: the journal stands between
+    // the bench and the driver from the first call on.
+    CallJournal &journal = CallJournal::global();
+    return new ZEruZuva(new JournalingDriver(driver, journal, journal.addDevice(kind, lib->fileName())));
 }
 
 void FptrFactory::release(PrinterDevice kind, ZEruZuva **wrapper)
@@ -73,8 +80,13 @@ void FptrFactory::release(PrinterDevice kind, ZEruZuva **wrapper)
     VOR::Fptr::IFptr *driver = (*wrapper)->ted();
     if (!driver)
         throw DeviceNotFoundException();
+    // The library gets back the object it made; the journaling one is ours.
+    JournalingDriver *journaling = JournalingDriver::find(driver);
+    if (journaling)
+        driver = journaling->inner();
     if (isReady(kind))
         library(kind)->releaseEntry()(&driver);
+    delete journaling;
     delete *wrapper;
     *wrapper = nullptr;
 }

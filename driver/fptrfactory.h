@@ -41,9 +41,10 @@ public:
     QString lastError(PrinterDevice kind) const;
 
     // A new wrapper owned by the caller, or null when the kind is unknown or
-    // its library is not ready. A driver refusing to create an object still
-    // gives a wrapper: it holds no object and raises DeviceNotFoundException
-    // on use.
+    // its library is not ready. The driver object is wrapped in a journaling
+    // one (journalingdriver.h) writing into CallJournal::global(). A driver
+    // refusing to create an object still gives a wrapper: it holds no object
+    // and raises DeviceNotFoundException on use.
     ZEruZuva *create(PrinterDevice kind);
     // Hands the wrapper's driver object back to the kind's library, deletes
     // the wrapper and nulls the pointer. A wrapper without driver object

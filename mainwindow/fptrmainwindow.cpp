@@ -7,6 +7,7 @@
 #include "extendedlineedit.h"
 #include "extendedchars.h"
 #include "fptrdevicelist.h"
+#include "journalpanel.h"
 #include "mappings.h"
 #include "nohelpbutton.h"
 #include "pagelayout.h"
@@ -122,6 +123,8 @@ FptrMainWindow::FptrMainWindow(QWidget *parent)
 
     connect(&m_scannerHandler, &ScannerEventHandler::scannerDataEvent,
             this, &FptrMainWindow::onScannerDataEvent);
+
+    JournalPanel::install(this);
 
     // Fit the content, but never below the form's own size: shrinking to the
     // size hint would make the longer pages scroll for no reason.
@@ -266,9 +269,15 @@ void FptrMainWindow::realizeAllSections()
 
 void FptrMainWindow::beforeHandler()
 {
+    JournalPanel::beginPress(sender());
     // No form any more: the window is being destroyed.
     if (ui && !m_preparing)
         realizeAllSections();
+}
+
+void FptrMainWindow::afterHandler()
+{
+    JournalPanel::endPress();
 }
 
 void FptrMainWindow::onPageChanged(int index)
@@ -298,6 +307,7 @@ void FptrMainWindow::connectSlotsByObjectName(QWidget *root)
     }
     const QMetaObject *meta = metaObject();
     const QMetaMethod hook = meta->method(meta->indexOfSlot("beforeHandler()"));
+    const QMetaMethod afterHook = meta->method(meta->indexOfSlot("afterHandler()"));
     for (int slotIndex = meta->methodOffset(); slotIndex < meta->methodCount(); ++slotIndex) {
         const QMetaMethod slot = meta->method(slotIndex);
         if (slot.methodType() != QMetaMethod::Slot || m_connectedSlots.contains(slotIndex))
@@ -312,9 +322,13 @@ void FptrMainWindow::connectSlotsByObjectName(QWidget *root)
             const int signalIndex = matchingSignal(sender, signature.mid(split + 1), slot);
             if (signalIndex < 0)
                 continue;
-            if (!sender->objectName().startsWith(QLatin1String("pbtnSection")))
+            const bool hooked = !sender->objectName().startsWith(QLatin1String("pbtnSection"));
+            if (hooked)
                 connect(sender, sender->metaObject()->method(signalIndex), this, hook);
-            if (QMetaObject::connect(sender, signalIndex, this, slotIndex)) {
+            const bool connected = QMetaObject::connect(sender, signalIndex, this, slotIndex);
+            if (hooked)
+                connect(sender, sender->metaObject()->method(signalIndex), this, afterHook);
+            if (connected) {
                 m_connectedSlots.append(slotIndex);
                 break;
             }

@@ -132,8 +132,9 @@ private:
 private slots:
     void updateSectionButtons();
     void onPageChanged(int index);
-    // Connected ahead of every handler of a page's widget.
+    // Connected ahead of every handler of a page's widget, and after it.
     void beforeHandler();
+    void afterHandler();
     void onScannerDataEvent(const QString &text);
 
     // ---- sections
