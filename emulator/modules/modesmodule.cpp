@@ -150,37 +150,42 @@ int ModesModule::operatorOfPassword(const QString &password) const
     return 0;
 }
 
-bool ModesModule::enter(int mode)
+int ModesModule::entrant(int mode)
 {
     if (!checkRange(device(), "Mode", mode, kSelectionMode, kLastMode))
-        return false;
+        return -1;
     const Services &services = device().services();
     const bool receiptOpen = services.receiptOpen && services.receiptOpen();
     if (receiptOpen && mode != kRegistrationMode && mode != m_mode) {
         device().fail(Code::ReceiptOpenNoModeChange,
                       QStringLiteral("Закройте или отмените чек в режиме регистрации (1), затем смените режим"));
-        return false;
+        return -1;
     }
-    if (mode == kSelectionMode) {
-        m_mode = kSelectionMode;
-        m_operator = 0;
-        return true;
-    }
+    if (mode == kSelectionMode)
+        return 0;
     const int who = operatorOfPassword(device().props().Password);
     if (who == 0) {
         device().fail(Code::WrongPassword,
                       QStringLiteral("Пароль не принадлежит ни кассиру, ни администратору (вход в режим %1 «%2»)")
                           .arg(mode)
                           .arg(modeName(mode)));
-        return false;
+        return -1;
     }
     if (!mayEnter(mode, who)) {
         device().fail(Code::AccessDenied,
                       QStringLiteral("Режим %1 «%2» доступен %3; пароль принадлежит %4")
                           .arg(mode)
                           .arg(modeName(mode), whoMay(mode), operatorName(who)));
-        return false;
+        return -1;
     }
+    return who;
+}
+
+bool ModesModule::enter(int mode)
+{
+    const int who = entrant(mode);
+    if (who < 0)
+        return false;
     m_mode = mode;
     m_operator = who;
     return true;
@@ -213,12 +218,20 @@ int ModesModule::newDocument()
         return device().fail(Code::ReceiptOpenNoModeChange,
                              QStringLiteral("Новый документ нельзя начать, пока открыт чек"));
     }
-    if (!enter(mode))
+    const int who = entrant(mode);
+    if (who < 0)
         return -1;
-    // A non-fiscal document starts with the header, like any document.
-    if (!services.printDocument || !services.headerLines)
-        return 0;
-    return services.printDocument(services.headerLines(), false);
+    // A non-fiscal document starts with the header, like any document. The
+    // mode changes only once the printer has taken it, so that a document
+    // refused for want of paper leaves the register where it was.
+    if (services.printDocument && services.headerLines) {
+        if ((services.printerReady && services.printerReady() < 0)
+            || services.printDocument(services.headerLines(), false) < 0)
+            return -1;
+    }
+    m_mode = mode;
+    m_operator = who;
+    return 0;
 }
 
 int ModesModule::getStatus()

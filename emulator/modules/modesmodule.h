@@ -36,6 +36,9 @@ private:
     int resetMode();
     int getStatus();
     int newDocument();
+    // Who would enter `mode` with the password written (0 for mode 0), or -1
+    // with the refusal recorded; nothing changes.
+    int entrant(int mode);
     // Enters the requested mode with the password; false after recording
     // why not.
     bool enter(int mode);

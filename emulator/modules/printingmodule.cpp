@@ -493,10 +493,13 @@ int PrintingModule::printFormattedText()
     }
     if (props.TestMode)
         return 0; // checked, nothing printed, the fields stay
-    const int result = output(document);
-    if (result >= 0 || m_hasPending)
+    // The fields are gone once the document is stored, printed or waiting
+    // for paper; a document refused (another one waits) keeps them.
+    device().afterCommit([this] {
         m_fields.clear();
-    return result;
+        return 0;
+    });
+    return output(document);
 }
 
 QStringList PrintingModule::demoLines()

@@ -786,6 +786,9 @@ int TablesModule::initTables()
                              QStringLiteral("Инициализация таблиц невозможна при открытой смене: "
                                             "закройте смену (Z-отчёт)"));
     }
+    // Refused before the tables are touched when the report cannot be printed.
+    if (services.printerReady && services.printerReady() < 0)
+        return -1;
     resetState();
     if (!services.printDocument)
         return 0;
