@@ -326,8 +326,20 @@ void TestVregStorage::lockedDatabaseFailsClearlyAndRetries()
         QCOMPARE(till.code(), -8);
         QVERIFY2(till.detail().contains(QStringLiteral("locked")), qPrintable(till.detail()));
         QCOMPARE(till.drawer(), drawer);
+        // A report that writes a file onto the SD card takes it back.
+        QCOMPARE(till.mode(2), 0);
+        till->Session(1);
+        till->SessionEnd(1);
+        QVERIFY(till.report(39) < 0);
+        QCOMPARE(till.code(), -8);
+        QCOMPARE(QDir(data.path() + QStringLiteral("/sd/reports")).entryList(QDir::Files), QStringList());
         QVERIFY(tester.exec(QStringLiteral("ROLLBACK")));
     }
+    till->Session(1);
+    till->SessionEnd(1);
+    QVERIFY2(till.report(39) == 0, qPrintable(till.result()));
+    QCOMPARE(QDir(data.path() + QStringLiteral("/sd/reports")).entryList(QDir::Files).size(), 1);
+    QCOMPARE(till.mode(1), 0);
     QCOMPARE(till.cash(true, 50.00), 0);
     QCOMPARE(till.drawer(), drawer + 50.00);
 }

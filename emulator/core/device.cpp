@@ -129,21 +129,37 @@ void DeviceContext::afterCommit(std::function<int()> work)
     m_afterCommit.push_back(std::move(work));
 }
 
+void DeviceContext::undoOnFailure(std::function<void()> undo)
+{
+    m_undo.push_back(std::move(undo));
+}
+
 int DeviceContext::settle(int result)
 {
     const bool keep = result >= 0 || m_keep;
     m_keep = false;
     std::vector<std::function<int()>> work;
     work.swap(m_afterCommit);
-    if (!m_memory.isOpen())
+    std::vector<std::function<void()>> undo;
+    undo.swap(m_undo);
+    const auto undoAll = [&] {
+        for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+            (*it)();
+    };
+    if (!m_memory.isOpen()) {
+        undoAll();
         return result;
+    }
     if (!keep) {
         m_memory.discard(moduleList());
+        undoAll();
         return result;
     }
     QString error;
-    if (!m_memory.commit(moduleList(), &error))
+    if (!m_memory.commit(moduleList(), &error)) {
+        undoAll();
         return fail(Code::MemoryError, QStringLiteral("Память устройства не записана, ничего не изменено: %1").arg(error));
+    }
     for (const auto &step : work) {
         const int done = step();
         if (done < 0 && result >= 0)

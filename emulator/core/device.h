@@ -79,6 +79,10 @@ public:
     // result (after fail()) becomes the action's. Dropped when the action
     // stores nothing because it failed.
     void afterCommit(std::function<int()> work);
+    // Undoes something done outside the memory (a file written) should the
+    // action end up storing nothing: it failed, or its commit did. Runs in
+    // reverse order; dropped once the action is stored.
+    void undoOnFailure(std::function<void()> undo);
     // The books; open while connected.
     Database &database() { return m_memory.database(); }
     // The data folder in use: the open memory's, else the applied settings'.
@@ -124,6 +128,7 @@ private:
     std::recursive_mutex m_mutex;
     bool m_keep = false;
     std::vector<std::function<int()>> m_afterCommit;
+    std::vector<std::function<void()>> m_undo;
     void *m_parentWindow = nullptr;
     VOR::AbstractScannerEventHandler *m_scanner = nullptr;
     mutable std::mutex m_scannerMutex;

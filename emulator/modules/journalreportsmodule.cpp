@@ -415,6 +415,11 @@ int JournalReportsModule::sdCardReport()
                                 (content.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), &failure)) {
         return device().fail(Code::SdCardWriteError, QStringLiteral("%1: %2").arg(name, failure.detail));
     }
+    // A report that is not stored leaves no file behind.
+    const QString folder = device().dataFolder();
+    device().undoOnFailure([folder, fileName] {
+        sdcard::removeWrittenFile(folder, QStringLiteral("reports/") + fileName);
+    });
 
     QStringList body = m_core->columns(QStringLiteral("СМЕНЫ"), QStringLiteral("%1 - %2").arg(from).arg(to));
     body += m_core->columns(QStringLiteral("ДОКУМЕНТОВ"), QString::number(documents.size()));

@@ -209,4 +209,19 @@ bool writeWholeFile(const QString &dataFolder, const QString &path, const QByteA
     return true;
 }
 
+void removeWrittenFile(const QString &dataFolder, const QString &path)
+{
+    QStringList names;
+    Failure failure;
+    if (!splitPath(path, &names, &failure) || names.isEmpty())
+        return;
+    const QByteArray leaf = QFile::encodeName(names.takeLast());
+    const Fd card = openCard(dataFolder, &failure);
+    if (!card.valid())
+        return;
+    const Fd folder = openFolder(card, names, false, path, &failure);
+    if (folder.valid())
+        ::unlinkat(folder.get(), leaf.constData(), 0);
+}
+
 } // namespace vreg::sdcard

@@ -77,5 +77,7 @@ Failure systemFailure(int error, const QString &shown);
 // Writes a whole file onto the card at `path` (folders made as needed),
 // replacing one that is there only once all its bytes are written.
 bool writeWholeFile(const QString &dataFolder, const QString &path, const QByteArray &bytes, Failure *failure);
+// Takes back a file writeWholeFile() wrote; a file already gone is fine.
+void removeWrittenFile(const QString &dataFolder, const QString &path);
 
 } // namespace vreg::sdcard
