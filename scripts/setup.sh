@@ -9,6 +9,9 @@ packages=(
     qt6-translations-l10n qt6-qpa-plugins
     libgl-dev libxkbcommon-dev
     fonts-dejavu-core
+    libzint-dev libfreetype-dev
+    # only for the tests, which read back the barcodes the register printed
+    libzxing-dev
     xvfb xauth
 )
 

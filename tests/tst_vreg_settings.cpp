@@ -63,7 +63,7 @@ const QStringList kSettingNames = {
     QStringLiteral("TTYSuffix"), QStringLiteral("IPAddress"),    QStringLiteral("IPPort"),
     QStringLiteral("MACAddress"), QStringLiteral("SearchDir"),   QStringLiteral("DataDir"),
     QStringLiteral("DeviceId"),  QStringLiteral("PaperPresent"), QStringLiteral("ScannerPort"),
-    QStringLiteral("PrintSpeed"),
+    QStringLiteral("PrintSpeed"), QStringLiteral("TapeWindow"),
 };
 
 // Runs `drive` on the driver's modal dialog once it is up, then calls

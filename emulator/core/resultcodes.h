@@ -5,7 +5,7 @@
 // README lists the same table for the users of the driver.
 //
 // Ranges: -1 to -19 are the driver's own (connection, arguments, settings,
-// device memory); -20 to -299 belong to the subjects, in the blocks below; -3800 to -3899 are the findings of the connector test, of
+// device memory); -20 to -399 belong to the subjects, in the blocks below; -3800 to -3899 are the findings of the connector test, of
 // which -3893 is taken by the clock's request for confirmation. The bench acts
 // on -17, -3893 and the connector range, so those values never move.
 
@@ -104,6 +104,22 @@ enum class Code : int {
     InvalidReportParameter = -212,
     ReportNotBegun = -213,
     SdCardWriteError = -214,
+
+    // -300 to -399: barcodes, pictures, the tape as paper
+    InvalidBarcodeType = -300,
+    InvalidBarcodeLength = -301,
+    InvalidBarcodeCharacter = -302,
+    WrongBarcodeCheckDigit = -303,
+    InvalidBarcodeOption = -304,
+    BarcodeTooLarge = -305,
+    BarcodeNotFound = -306,
+    BarcodeMemoryFull = -307,
+    PictureNotFound = -310,
+    PictureMemoryFull = -311,
+    PictureTooWide = -312,
+    PictureFileError = -313,
+    InvalidPictureData = -314,
+    InvalidPictureOption = -315,
 
     // -3800 to -3899: findings of the connector test
     EthernetNotConnected = -3801,

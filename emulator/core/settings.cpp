@@ -46,6 +46,7 @@ const Definition kDefinitions[] = {
     {"PaperPresent", Type::Flag, 0, 1},
     {"ScannerPort", Type::Number, 0, 65535},
     {"PrintSpeed", Type::Number, 0, 1000},
+    {"TapeWindow", Type::Flag, 0, 1},
 };
 
 // Free texts are paths and addresses; anything longer is a mistake.
@@ -108,6 +109,9 @@ Choices choicesOf(DeviceKind kind, const QString &name)
         return {{QStringLiteral("0"), QStringLiteral("Выключен")}};
     if (name == QLatin1String("PrintSpeed"))
         return {{QStringLiteral("0"), QStringLiteral("Мгновенно")}};
+    if (name == QLatin1String("TapeWindow"))
+        return {{QStringLiteral("0"), QStringLiteral("Не показывать")},
+                {QStringLiteral("1"), QStringLiteral("Показывать окно ленты")}};
     return {};
 }
 
@@ -194,6 +198,7 @@ QMap<QString, QString> factoryValues(DeviceKind kind)
     values.insert(QStringLiteral("PaperPresent"), QStringLiteral("1"));
     values.insert(QStringLiteral("ScannerPort"), QStringLiteral("0"));
     values.insert(QStringLiteral("PrintSpeed"), QStringLiteral("20"));
+    values.insert(QStringLiteral("TapeWindow"), QStringLiteral("0"));
     return values;
 }
 
@@ -332,6 +337,11 @@ int Settings::scannerPort() const
 int Settings::printSpeed() const
 {
     return value(QStringLiteral("PrintSpeed")).toInt();
+}
+
+bool Settings::tapeWindow() const
+{
+    return value(QStringLiteral("TapeWindow")) == QLatin1String("1");
 }
 
 QString Settings::dataFolder() const

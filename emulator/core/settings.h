@@ -63,6 +63,8 @@ public:
     bool paperPresent() const;
     int scannerPort() const;
     int printSpeed() const;
+    // Whether the live tape window is wanted.
+    bool tapeWindow() const;
     // The device's data folder: the "DataDir" setting, or by default a folder
     // named after the identity under the user's data directory.
     QString dataFolder() const;

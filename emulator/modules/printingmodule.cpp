@@ -91,6 +91,14 @@ PrintingModule::PrintingModule(DeviceContext &device)
         QStringList lines;
         if (wrap < 0 || wrap > 2 || alignment < 0 || alignment > 2 || !layout(text, false, wrap, alignment, &lines))
             return QStringList();
+        // Other modules keep these lines as text (the journal): no paper notation.
+        const Services &services = this->device().services();
+        if (services.tapeText) {
+            QStringList plain;
+            for (const QString &line : lines)
+                plain << services.tapeText(line);
+            lines = plain;
+        }
         return lines;
     };
     services.cutCount = [this] { return m_cuts; };
@@ -182,7 +190,7 @@ bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignm
     for (const tape::Piece &piece : pieces) {
         switch (piece.kind) {
         case tape::Piece::Text:
-            *lines << tape::layoutRun(piece, columns, wrap, alignment);
+            *lines << tape::layoutRun(piece, columns, wrap, alignment, true);
             break;
         case tape::Piece::Picture:
             if (services.pictureLines) {
@@ -324,19 +332,38 @@ int PrintingModule::write(const Document &document)
         return device().fail(Code::MemoryError, QStringLiteral("Контрольная лента %1 не записывается: %2")
                                                     .arg(control.fileName(), control.errorString()));
     }
-    // Both tapes advance together, one line at a time at the printing
-    // speed, so that a follower of the tape sees the document come out.
     const int speed = device().settings().printSpeed();
     const qsizetype count = qMax(document.receipt.size(), document.control.size());
+
+    // ---- the tape as paper: the text tapes get the text of images and
+    // blanks for double width; the receipt tape is drawn as paper (a PNG of
+    // the tape folder and the live tape window) before its lines come out.
+    const Services &services = device().services();
+    auto text = [&](const QStringList &lines) {
+        QList<QStringList> out;
+        for (const QString &line : lines)
+            out << (services.tapeText ? services.tapeText(line) : QStringList{line});
+        return out;
+    };
+    const QList<QStringList> receiptText = text(document.receipt);
+    const QList<QStringList> controlText = text(document.control);
+    if (services.paperDocument && !document.receipt.isEmpty())
+        services.paperDocument(document.receipt, speed > 0 ? int(count * 1000 / speed) : 0);
+    // ---- end of the paper
+
+    // Both tapes advance together, one line at a time at the printing
+    // speed, so that a follower of the tape sees the document come out.
     QElapsedTimer clock;
     clock.start();
     for (qsizetype i = 0; i < count; ++i) {
-        if (i < document.receipt.size()) {
-            receipt.write(document.receipt[i].toUtf8() + '\n');
+        if (i < receiptText.size()) {
+            for (const QString &line : receiptText[i])
+                receipt.write(line.toUtf8() + '\n');
             receipt.flush();
         }
-        if (i < document.control.size()) {
-            control.write(document.control[i].toUtf8() + '\n');
+        if (i < controlText.size()) {
+            for (const QString &line : controlText[i])
+                control.write(line.toUtf8() + '\n');
             control.flush();
         }
         if (speed > 0) {
