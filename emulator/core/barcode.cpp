@@ -353,11 +353,16 @@ struct SymbolDeleter
 };
 using Symbol = std::unique_ptr<zint_symbol, SymbolDeleter>;
 
+// Dots of a module at 100 %.
+int baseModule(const Barcode &b)
+{
+    return b.type == int(BarcodeKind::Qr) ? 4 : 2;
+}
+
 int moduleDots(const Barcode &b)
 {
-    const int base = isTwoDimensional(b.type) ? (b.type == int(BarcodeKind::Qr) ? 4 : 2) : 2;
     const double percent = b.scale == 0 ? 100 : b.scale;
-    return qMax(1, qRound(base * percent / 100.0));
+    return qMax(1, qRound(baseModule(b) * percent / 100.0));
 }
 
 // The data the symbol encodes: the text without a check digit the library
@@ -401,13 +406,12 @@ bool isAscii(const QString &text)
     return true;
 }
 
-Symbol makeSymbol(const Barcode &b)
+Symbol makeSymbol(const Barcode &b, int module)
 {
     Symbol symbol(ZBarcode_Create());
     if (!symbol)
         return symbol;
     zint_symbol *s = symbol.get();
-    const int module = moduleDots(b);
     s->scale = float(module) / 2.0f;
     s->input_mode = DATA_MODE;
     s->show_hrt = b.printText && !isTwoDimensional(b.type) ? 1 : 0;
@@ -484,14 +488,14 @@ BarcodeError symbolFailure(const Barcode &b, int result, const zint_symbol *s)
 }
 
 // Encodes and rasterises; the raster in `out` (grey), or a failure.
-BarcodeError rasterise(const Barcode &b, int columns, QImage *out, int *rows = nullptr)
+BarcodeError rasterise(const Barcode &b, int columns, int module, QImage *out)
 {
     Barcode adjusted = b;
     if (columns > 0) {
         adjusted.useColumns = true;
         adjusted.columns = columns;
     }
-    Symbol symbol = makeSymbol(adjusted);
+    Symbol symbol = makeSymbol(adjusted, module);
     if (!symbol)
         return failure(Code::MemoryError, QStringLiteral("нет памяти для штрихкода"));
     const QByteArray data = symbolData(b);
@@ -503,15 +507,13 @@ BarcodeError rasterise(const Barcode &b, int columns, QImage *out, int *rows = n
         // Row height in modules: encoded once to learn the rows.
         const int ratio = b.pixelProportions == 0 ? 3 : b.pixelProportions;
         const int symbolRows = symbol->rows;
-        symbol = makeSymbol(adjusted);
+        symbol = makeSymbol(adjusted, module);
         symbol->height = float(symbolRows * ratio);
         result = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char *>(data.constData()),
                                  int(data.size()));
         if (result >= ZINT_ERROR)
             return symbolFailure(b, result, symbol.get());
     }
-    if (rows)
-        *rows = symbol->rows;
     result = ZBarcode_Buffer(symbol.get(), 0);
     if (result >= ZINT_ERROR)
         return symbolFailure(b, result, symbol.get());
@@ -525,6 +527,47 @@ BarcodeError rasterise(const Barcode &b, int columns, QImage *out, int *rows = n
             line[x] = rgb[(size_t(y) * size_t(w) + size_t(x)) * 3];
     }
     *out = image;
+    return BarcodeError();
+}
+
+// The symbol of a valid barcode at `module` dots a module, in at most
+// `room` dots where the options leave the shape open (PDF 417 columns).
+BarcodeError symbolFor(const Barcode &b, int module, int room, QImage *symbol)
+{
+    if (b.type == int(BarcodeKind::Pdf417) && b.useProportions) {
+        // The column count whose symbol comes nearest the wanted shape.
+        double best = -1;
+        BarcodeError last;
+        for (int columns = 1; columns <= 30; ++columns) {
+            QImage candidate;
+            last = rasterise(b, columns, module, &candidate);
+            if (last || candidate.width() > room)
+                continue;
+            const double ratio = double(candidate.width()) / double(candidate.height()) * 100.0;
+            const double distance = qAbs(ratio - b.proportions);
+            if (best < 0 || distance < best) {
+                best = distance;
+                *symbol = candidate;
+            }
+        }
+        if (symbol->isNull()) {
+            return last ? last
+                        : failure(Code::BarcodeTooLarge,
+                                  QStringLiteral("PDF 417 не помещается на ленту шириной %1 точек").arg(room));
+        }
+        return BarcodeError();
+    }
+    if (BarcodeError error = rasterise(b, 0, module, symbol))
+        return error;
+    if (symbol->width() > room && b.type == int(BarcodeKind::Pdf417) && !b.useColumns) {
+        // The library chose more columns than the paper has room for: the
+        // widest symbol that fits.
+        for (int columns = 30; columns >= 1 && symbol->width() > room; --columns) {
+            QImage narrower;
+            if (!rasterise(b, columns, module, &narrower) && narrower.width() <= room)
+                *symbol = narrower;
+        }
+    }
     return BarcodeError();
 }
 
@@ -580,39 +623,16 @@ BarcodeError renderBarcode(const Barcode &b, int paperWidth, QImage *image)
         return error;
     QImage symbol;
     const int room = paperWidth - (b.alignment == 0 ? b.leftMargin : 0);
-    if (b.type == int(BarcodeKind::Pdf417) && b.useProportions) {
-        // The column count whose symbol comes nearest the wanted shape.
-        double best = -1;
-        BarcodeError last;
-        for (int columns = 1; columns <= 30; ++columns) {
-            QImage candidate;
-            last = rasterise(b, columns, &candidate);
-            if (last || candidate.width() > room)
-                continue;
-            const double ratio = double(candidate.width()) / double(candidate.height()) * 100.0;
-            const double distance = qAbs(ratio - b.proportions);
-            if (best < 0 || distance < best) {
-                best = distance;
-                symbol = candidate;
-            }
-        }
-        if (symbol.isNull()) {
-            return last ? last
-                        : failure(Code::BarcodeTooLarge,
-                                  QStringLiteral("PDF 417 не помещается на ленту шириной %1 точек").arg(room));
-        }
-    } else {
-        if (BarcodeError error = rasterise(b, 0, &symbol))
+    // At the scale asked for; without one, the type's module, narrowed
+    // down to a single dot where the paper is too narrow for it.
+    const int first = moduleDots(b);
+    const int last = b.scale == 0 ? 1 : first;
+    for (int module = first; module >= last; --module) {
+        symbol = QImage();
+        if (BarcodeError error = symbolFor(b, module, room, &symbol))
             return error;
-        if (symbol.width() > room && b.type == int(BarcodeKind::Pdf417) && !b.useColumns) {
-            // The library chose more columns than the paper has room for:
-            // the widest symbol that fits.
-            for (int columns = 30; columns >= 1 && symbol.width() > room; --columns) {
-                QImage narrower;
-                if (!rasterise(b, columns, &narrower) && narrower.width() <= room)
-                    symbol = narrower;
-            }
-        }
+        if (symbol.width() <= room)
+            break;
     }
     if (symbol.width() > room) {
         return failure(Code::BarcodeTooLarge, QStringLiteral("%1 шириной %2 точек не помещается на ленту: доступно %3 "
