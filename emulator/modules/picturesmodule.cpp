@@ -186,17 +186,19 @@ int PicturesModule::print(const QStringList &lines)
     return services.printDocument(lines, false);
 }
 
-bool PicturesModule::store(const QImage &picture)
+bool PicturesModule::store(const QImage &picture, const QString &source)
 {
     const ModelInfo &model = device().settings().model();
     if (picture.width() > model.printWidth) {
-        device().fail(Code::PictureTooWide, QStringLiteral("Картинка шириной %1 точек шире ленты (%2 точек)")
+        device().fail(Code::PictureTooWide, QStringLiteral("%1 шириной %2 точек шире ленты (%3 точек)")
+                                                .arg(source)
                                                 .arg(picture.width())
                                                 .arg(model.printWidth));
         return false;
     }
     if (picture.height() > PictureMemory::kMaxHeight) {
-        device().fail(Code::InvalidPictureData, QStringLiteral("Картинка высотой %1 точек: допустимо до %2")
+        device().fail(Code::InvalidPictureData, QStringLiteral("%1 высотой %2 точек: допустимо до %3")
+                                                    .arg(source)
                                                     .arg(picture.height())
                                                     .arg(PictureMemory::kMaxHeight));
         return false;
@@ -271,9 +273,10 @@ int PicturesModule::printByNumber()
 int PicturesModule::loadFromFile()
 {
     QImage picture;
-    if (!readFile(device().props().FileName, &picture))
+    const QString fileName = device().props().FileName;
+    if (!readFile(fileName, &picture))
         return -1;
-    return store(picture) ? 0 : -1;
+    return store(picture, QStringLiteral("Картинка %1").arg(fileName)) ? 0 : -1;
 }
 
 int PicturesModule::upload()
@@ -294,7 +297,7 @@ int PicturesModule::upload()
     QString why;
     if (!fromUploadText(p.Caption, p.Width, p.Height, &picture, &why))
         return device().fail(Code::InvalidPictureData, why);
-    return store(picture) ? 0 : -1;
+    return store(picture, QStringLiteral("Картинка")) ? 0 : -1;
 }
 
 int PicturesModule::download()

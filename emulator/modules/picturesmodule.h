@@ -41,7 +41,8 @@ private:
 
     // Reads a picture file; false after recording the failure.
     bool readFile(const QString &fileName, QImage *picture);
-    bool store(const QImage &picture);
+    // Stores a picture that fits the paper and the memory; `source` names it in a failure.
+    bool store(const QImage &picture, const QString &source);
     // The tape lines of a picture at `left` dots; false after recording the failure.
     bool linesOf(const QImage &picture, int left, const QString &caption, QStringList *lines);
     int print(const QStringList &lines);
