@@ -9,8 +9,55 @@
 #include "vregwindow.h"
 
 #include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <QPushButton>
+#include <QTabWidget>
 
 using ZXing::BarcodeFormat;
+
+namespace {
+
+QWidget *tapeWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("VirtualRegisterTape") && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+// VREG_SCREENSHOTS=folder keeps the bench with the live tape window beside it.
+void keepScreenshot(QWidget *bench, QWidget *tape)
+{
+    const QString folder = qEnvironmentVariable("VREG_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    // The bench on its barcode tab, reached as a user does.
+    for (auto *button : bench->findChildren<QPushButton *>()) {
+        if (button->text() == QStringLiteral("Печать"))
+            button->click();
+    }
+    if (auto *tab = bench->findChild<QWidget *>(QStringLiteral("tabBarcodes"))) {
+        if (auto *tabs = qobject_cast<QTabWidget *>(tab->parentWidget()->parentWidget()))
+            tabs->setCurrentWidget(tab);
+    }
+    bench->show();
+    tape->resize(tape->width(), bench->height());
+    QCoreApplication::processEvents();
+    const QPixmap left = bench->grab();
+    const QPixmap right = tape->grab();
+    const int gap = 16;
+    QPixmap both(left.width() + gap + right.width(), qMax(left.height(), right.height()));
+    both.fill(QColor(0x3c, 0x3f, 0x44));
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, left);
+    painter.drawPixmap(left.width() + gap, 0, right);
+    painter.end();
+    both.save(folder + QStringLiteral("/bench-and-tape.png"));
+}
+
+} // namespace
 
 class TestE2eBarcodes : public QObject
 {
@@ -25,6 +72,11 @@ private slots:
 void TestE2eBarcodes::qrCodeFromTheBarcodeTab()
 {
     VregWindow w;
+    // With the live tape window open beside the bench, as a user watching
+    // the receipts would have it.
+    w.writeSetting(QStringLiteral("TapeWindow"), QStringLiteral("1"));
+    QCOMPARE(w.driver()->ApplySettings(), 0);
+    QTRY_VERIFY(tapeWindow());
     const QString typed = QStringLiteral("https://check.example/?fn=9999078900012345&i=42&чек=да");
     w.type("leBarcode", typed);
     w.select("cmbBarcodeType", 4);
@@ -36,6 +88,9 @@ void TestE2eBarcodes::qrCodeFromTheBarcodeTab()
     QCOMPARE(w.error(), QString());
     QCOMPARE(vregtest::decode(vregtest::newestPaper(w.dataDir.path()), BarcodeFormat::QRCode), typed);
     QVERIFY(printedLine(w.printed(), QStringLiteral("\\[QR Code: https://check")));
+    QTRY_COMPARE(tapeWindow()->findChild<QScrollArea *>(QStringLiteral("paperView"))->widget()->height(),
+                 vregtest::newestPaper(w.dataDir.path()).height() + 24);
+    keepScreenshot(w.window.get(), tapeWindow());
 
     // The same text in numeric mode is the register's error, not a print.
     w.select("cmbBarcodeQREncodingMode", 0);

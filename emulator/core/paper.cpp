@@ -6,11 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
-#include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <array>
 
 namespace vreg {
 
@@ -74,6 +73,59 @@ QList<uint> splitMarkers(const QList<uint> &codes, int columns, LineStyle *style
         return codes.mid(0, columns);
     }
     return codes;
+}
+
+quint32 crc32(const QByteArray &bytes, quint32 crc = 0xFFFFFFFFu)
+{
+    static const auto table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 n = 0; n < 256; ++n) {
+            quint32 c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[n] = c;
+        }
+        return t;
+    }();
+    for (char byte : bytes)
+        crc = table[(crc ^ quint8(byte)) & 0xFF] ^ (crc >> 8);
+    return crc;
+}
+
+void appendBigEndian(QByteArray *out, quint32 value)
+{
+    out->append(char(value >> 24)).append(char(value >> 16)).append(char(value >> 8)).append(char(value));
+}
+
+void appendChunk(QByteArray *out, const char *type, const QByteArray &data)
+{
+    appendBigEndian(out, quint32(data.size()));
+    const QByteArray typed = QByteArray(type, 4) + data;
+    out->append(typed);
+    appendBigEndian(out, crc32(typed) ^ 0xFFFFFFFFu);
+}
+
+// An 8-bit grey PNG. A receipt is mostly white paper: the fastest zlib
+// level already makes it small, where a general encoder spends most of a
+// document's drawing time choosing filters.
+QByteArray encodeGreyPng(const QImage &grey)
+{
+    QByteArray raw;
+    raw.reserve(qsizetype(grey.width() + 1) * grey.height());
+    for (int y = 0; y < grey.height(); ++y) {
+        raw.append('\0'); // no filter
+        raw.append(reinterpret_cast<const char *>(grey.constScanLine(y)), grey.width());
+    }
+    QByteArray header;
+    appendBigEndian(&header, quint32(grey.width()));
+    appendBigEndian(&header, quint32(grey.height()));
+    header.append(char(8)).append(char(0)).append(char(0)).append(char(0)).append(char(0));
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    appendChunk(&png, "IHDR", header);
+    // qCompress gives a zlib stream behind four bytes of length.
+    appendChunk(&png, "IDAT", qCompress(raw, 1).mid(4));
+    appendChunk(&png, "IEND", QByteArray());
+    return png;
 }
 
 } // namespace
@@ -392,16 +444,21 @@ bool PaperTape::save(const QImage &document, const QString &folder, QString *pat
         m_numberedFolder = dir;
     }
     const QString file = dir + QStringLiteral("/%1.png").arg(m_nextNumber, 6, 10, QLatin1Char('0'));
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("%1 не записывается: %2").arg(file, out.errorString());
+    // Written beside and renamed, so that a viewer of the folder never
+    // sees half a picture. Not synced to disk: the picture is a view of the
+    // tape, and a sync would cost the printing action more than the drawing.
+    const QByteArray png = encodeGreyPng(document.convertToFormat(QImage::Format_Grayscale8));
+    QFile out(file + QStringLiteral(".part"));
+    if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size() || !out.flush()) {
+        *error = QStringLiteral("%1 не записывается: %2").arg(out.fileName(), out.errorString());
+        out.remove();
         return false;
     }
-    QImageWriter writer(&out, "png");
-    // Fast compression: a receipt is mostly white and small either way.
-    writer.setQuality(90);
-    if (!writer.write(document) || !out.commit()) {
-        *error = QStringLiteral("%1 не записывается: %2").arg(file, writer.errorString());
+    out.close();
+    QFile::remove(file);
+    if (!QFile::rename(out.fileName(), file)) {
+        *error = QStringLiteral("%1 не переименовывается в %2").arg(out.fileName(), file);
+        QFile::remove(out.fileName());
         return false;
     }
     ++m_nextNumber;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QThread>
 
 namespace vreg {
 
@@ -21,17 +22,6 @@ QApplication *guiApplication()
     return qobject_cast<QApplication *>(QCoreApplication::instance());
 }
 
-// Runs `work` on the GUI thread later; false when there is no GUI.
-template <typename Work>
-bool onGuiThread(Work work)
-{
-    QApplication *app = guiApplication();
-    if (!app)
-        return false;
-    QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
-    return true;
-}
-
 } // namespace
 
 PaperModule::PaperModule(DeviceContext &device)
@@ -46,7 +36,35 @@ PaperModule::PaperModule(DeviceContext &device)
 
 PaperModule::~PaperModule()
 {
-    closeWindow();
+    if (!m_receiver)
+        return;
+    // The window and every function still queued for it are code of this
+    // library, which its host may unload right after releasing the driver:
+    // all of it goes now. Deleting the receiver drops what is queued.
+    if (QThread::currentThread() == m_receiver->thread()) {
+        delete m_live->window;
+        delete m_receiver;
+    } else {
+        std::shared_ptr<LiveTape> live = m_live;
+        QMetaObject::invokeMethod(m_receiver, [live] { delete live->window; }, Qt::QueuedConnection);
+        m_receiver->deleteLater();
+    }
+}
+
+template <typename Work>
+bool PaperModule::onGuiThread(Work work)
+{
+    QApplication *app = guiApplication();
+    if (!app)
+        return false;
+    if (!m_receiver) {
+        // Functions for the window are queued to an object of the GUI
+        // thread that goes with this device.
+        m_receiver = new QObject;
+        m_receiver->moveToThread(app->thread());
+    }
+    QMetaObject::invokeMethod(m_receiver, std::move(work), Qt::QueuedConnection);
+    return true;
 }
 
 void PaperModule::registerActions(ActionRegistry &registry)

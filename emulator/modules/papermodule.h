@@ -16,6 +16,8 @@
 
 #include <memory>
 
+class QObject;
+
 namespace vreg {
 
 struct LiveTape;
@@ -35,9 +37,13 @@ private:
     void note(const QString &text);
     void openWindow();
     void closeWindow();
+    // Queues `work` for the GUI thread; false when there is no GUI.
+    template <typename Work>
+    bool onGuiThread(Work work);
 
     PaperTape m_paper;
     std::shared_ptr<LiveTape> m_live; // shared with the functions posted to the GUI thread
+    QObject *m_receiver = nullptr;    // lives in the GUI thread; receives those functions
     bool m_windowWanted = false;
     bool m_windowOpened = false; // a window may exist on the GUI thread
     bool m_fontNoted = false;

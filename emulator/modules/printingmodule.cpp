@@ -177,7 +177,8 @@ int PrintingModule::width() const
     return device().settings().model().lineLength;
 }
 
-bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignment, QStringList *lines)
+bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignment, QStringList *lines,
+                            bool stored)
 {
     QList<tape::Piece> pieces;
     QString error;
@@ -187,6 +188,20 @@ bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignm
     }
     const Services &services = device().services();
     const int columns = width();
+    // In a stored text a picture or barcode gone from the memory leaves its
+    // number on the tape, and the caller's action its own result.
+    PropertyStore &props = device().props();
+    const int code = props.ResultCode;
+    const QString description = props.ResultDescription;
+    const int detail = props.ResultDetail;
+    const QString detailDescription = props.ResultDetailDescription;
+    auto missing = [&](const QString &placeholder, int placement, int column) {
+        props.ResultCode = code;
+        props.ResultDescription = description;
+        props.ResultDetail = detail;
+        props.ResultDetailDescription = detailDescription;
+        return tape::placeLine(placeholder, columns, placement, column);
+    };
     for (const tape::Piece &piece : pieces) {
         switch (piece.kind) {
         case tape::Piece::Text:
@@ -195,8 +210,12 @@ bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignm
         case tape::Piece::Picture:
             if (services.pictureLines) {
                 QStringList picture;
-                if (services.pictureLines(piece.number, piece.offset, &picture) < 0)
-                    return false;
+                if (services.pictureLines(piece.number, piece.offset, &picture) < 0) {
+                    if (!stored)
+                        return false;
+                    picture = missing(tape::picturePlaceholder(piece.number, piece.offset), tape::AlignLeft,
+                                      int(qint64(piece.offset) * columns / qMax(1, device().settings().model().printWidth)));
+                }
                 *lines << picture;
             } else {
                 // The offset is in dots; the placeholder starts where the
@@ -210,8 +229,11 @@ bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignm
         case tape::Piece::Barcode:
             if (services.barcodeLines) {
                 QStringList barcode;
-                if (services.barcodeLines(piece.number, alignment, &barcode) < 0)
-                    return false;
+                if (services.barcodeLines(piece.number, alignment, &barcode) < 0) {
+                    if (!stored)
+                        return false;
+                    barcode = missing(tape::barcodePlaceholder(piece.number), alignment, 0);
+                }
                 *lines << barcode;
             } else {
                 *lines << tape::placeLine(tape::barcodePlaceholder(piece.number), columns, alignment);
@@ -242,7 +264,7 @@ QStringList PrintingModule::layoutStored(const QString &text, int alignment)
     const int detail = props.ResultDetail;
     const QString detailDescription = props.ResultDetailDescription;
     QStringList lines;
-    if (!layout(printable, false, tape::WrapWords, alignment, &lines)) {
+    if (!layout(printable, false, tape::WrapWords, alignment, &lines, true)) {
         props.ResultCode = code;
         props.ResultDescription = description;
         props.ResultDetail = detail;

@@ -10,6 +10,7 @@ namespace vreg {
 
 namespace {
 constexpr int kGap = 12;     // between documents and around them
+constexpr int kPaperEdge = 16; // the paper beyond the printable width
 constexpr int kTickMs = 30;  // how often a document coming out moves
 } // namespace
 
@@ -28,7 +29,7 @@ public:
             width = qMax(width, documents[i].width());
             height += shownHeight(i) + kGap;
         }
-        setFixedSize(width + 2 * kGap, qMax(height, kGap * 2));
+        setFixedSize(width + 2 * (kGap + kPaperEdge), qMax(height, kGap * 2));
         update();
     }
 
@@ -48,7 +49,9 @@ protected:
             const QImage &document = documents[i];
             const int shown = shownHeight(i);
             const int left = (width() - document.width()) / 2;
-            painter.fillRect(left + 3, top + 3, document.width(), shown, QColor(0, 0, 0, 60));
+            const QRect sheet(left - kPaperEdge, top, document.width() + 2 * kPaperEdge, shown);
+            painter.fillRect(sheet.translated(3, 3), QColor(0, 0, 0, 60));
+            painter.fillRect(sheet, Qt::white);
             painter.drawImage(QPoint(left, top), document, QRect(0, 0, document.width(), shown));
             top += shown + kGap;
         }
@@ -67,7 +70,7 @@ PaperView::PaperView(QWidget *parent)
     m_timer.setInterval(kTickMs);
     QObject::connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
     // Wide enough for the widest paper (80 mm) without a horizontal bar.
-    setMinimumWidth(576 + 2 * kGap + verticalScrollBar()->sizeHint().width() + 4);
+    setMinimumWidth(576 + 2 * (kGap + kPaperEdge) + verticalScrollBar()->sizeHint().width() + 4);
 }
 
 void PaperView::addDocument(const QImage &document, int revealMs)
