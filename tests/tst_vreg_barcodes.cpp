@@ -278,6 +278,8 @@ void TestVregBarcodes::refusedBarcode_data()
 
     // Lengths.
     QTest::newRow("EAN13 one digit short") << 1 << "460123456789" << crc << -301 << "нужно 13 цифр";
+    QTest::newRow("EAN13 with its check digit, CRC not said")
+        << 1 << "4601234567893" << QVariantMap() << -301 << "нужно 12 цифр (с контрольной цифрой - BarcodeCRC = 1)";
     QTest::newRow("I2of5 odd length") << 7 << "12345" << QVariantMap() << -301 << "чётное";
     QTest::newRow("empty text") << 11 << "" << QVariantMap() << -301 << "пустой";
 

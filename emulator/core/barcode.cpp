@@ -129,8 +129,14 @@ BarcodeError checkGs1(const Barcode &b, int plain)
     if (!bad.isEmpty())
         return failure(Code::InvalidBarcodeCharacter, bad);
     const int wanted = b.crc ? plain + 1 : plain;
-    if (b.text.size() != wanted)
-        return length(b, QStringLiteral("нужно %1 цифр").arg(wanted));
+    if (b.text.size() != wanted) {
+        // The usual slip: a whole number typed without saying it carries
+        // its check digit (or the other way round).
+        const QString hint = b.text.size() == plain + 1 ? QStringLiteral(" (с контрольной цифрой - BarcodeCRC = 1)")
+            : b.text.size() == plain                    ? QStringLiteral(" (без контрольной цифры - BarcodeCRC = 0)")
+                                                        : QString();
+        return length(b, QStringLiteral("нужно %1 цифр%2").arg(wanted).arg(hint));
+    }
     if (b.crc) {
         const int check = gs1CheckDigit(b.text.left(plain));
         if (b.text.back() != QChar(u'0' + check))
