@@ -167,6 +167,7 @@ void TestVregTapeWindow::settingsDialogShowsPaper()
         if (!dialog)
             return;
         dialog->findChild<QTabWidget *>(QStringLiteral("twPages"))->setCurrentIndex(2);
+        QCoreApplication::processEvents();
         auto *paper = dialog->findChild<QScrollArea *>(QStringLiteral("paperView"));
         shown = paper ? paper->widget()->height() : -1;
         keepScreenshot(dialog, QStringLiteral("settings-tape.png"));

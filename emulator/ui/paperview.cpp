@@ -141,6 +141,13 @@ void PaperView::tick()
     followBottom();
 }
 
+void PaperView::showEvent(QShowEvent *event)
+{
+    QScrollArea::showEvent(event);
+    // Filled while hidden (a page not shown yet): the newest at the bottom.
+    followBottom();
+}
+
 void PaperView::followBottom()
 {
     // The scroll range follows the sheet's new size once its resize is

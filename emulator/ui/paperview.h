@@ -35,6 +35,9 @@ public:
     // Rows of the newest document out so far (all of them when done).
     int revealedRows() const;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void tick();
     void followBottom();
