@@ -89,7 +89,12 @@ PrintingModule::PrintingModule(DeviceContext &device)
     services.footerLines = [this] { return footerLines(); };
     services.layoutText = [this](const QString &text, int wrap, int alignment) {
         QStringList lines;
-        if (wrap < 0 || wrap > 2 || alignment < 0 || alignment > 2 || !layout(text, false, wrap, alignment, &lines))
+        // Texts of other modules (position names) are laid out before their
+        // documents are issued: a picture or barcode gone from the memory
+        // must not leave a registration half done, so it shows as a
+        // placeholder, as in a caption.
+        if (wrap < 0 || wrap > 2 || alignment < 0 || alignment > 2
+            || !layout(text, false, wrap, alignment, &lines, true))
             return QStringList();
         // Other modules keep these lines as text (the journal): no paper notation.
         const Services &services = this->device().services();
