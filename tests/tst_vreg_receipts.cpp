@@ -4,10 +4,9 @@
 // the memory surviving the driver object.
 
 #include "testmain.h"
+#include "sqlitefile.h"
 #include "vregtill.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 using namespace vregtest;
@@ -531,25 +530,16 @@ void TestVregReceipts::shiftLimitOf24Hours()
     QCOMPARE(till.sell({QStringLiteral("Вчерашний"), 1, 10}), 0);
     QCOMPARE(till.close(0), 0);
     const QString settings = till.text(&Driver::DeviceSettings);
-    const QString stateFile = till.dataFolder() + QStringLiteral("/state.json");
+    const QString memoryFile = till.dataFolder() + QStringLiteral("/memory.db");
     till.release();
 
     // The shift was opened 25 hours ago by the device clock.
-    QFile file(stateFile);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
-    file.close();
-    QJsonObject modules = root.value("modules").toObject();
-    QJsonObject receipts = modules.value("receipts").toObject();
-    QJsonObject shift = receipts.value("shift").toObject();
-    QVERIFY(shift.contains("opened"));
-    shift.insert("opened", QDateTime::currentDateTime().addSecs(-25 * 3600).toString(Qt::ISODate));
-    receipts.insert("shift", shift);
-    modules.insert("receipts", receipts);
-    root.insert("modules", modules);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QJsonDocument(root).toJson());
-    file.close();
+    {
+        SqliteFile memory(memoryFile);
+        QVERIFY(memory.exec(QStringLiteral("UPDATE shifts SET opened = '%1' WHERE closed IS NULL")
+                                .arg(QDateTime::currentDateTime().addSecs(-25 * 3600).toString(Qt::ISODate))));
+        QCOMPARE(memory.value(QStringLiteral("SELECT count(*) FROM shifts WHERE closed IS NULL")), QStringLiteral("1"));
+    }
 
     Till again(*m_fptr);
     QCOMPARE(again.setText(&Driver::DeviceSettings, settings), 0);

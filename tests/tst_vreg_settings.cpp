@@ -5,6 +5,7 @@
 
 #include "driver/ifptr.h"
 #include "fptrdevicelist.h"
+#include "sqlitefile.h"
 #include "testmain.h"
 #include "vregclient.h"
 
@@ -13,8 +14,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
@@ -128,6 +127,7 @@ private slots:
     void propertiesAccepted();
     void propertiesTapeViewAndClear();
     void memoryInDefaultFolderPersists();
+    void unreadableMemorySetAsideAndReportedOnce_data();
     void unreadableMemorySetAsideAndReportedOnce();
     void foreignKindFolderRefused();
 
@@ -659,20 +659,31 @@ void TestVregSettings::memoryInDefaultFolderPersists()
     Device second(*m_register);
     QCOMPARE(second->DeviceSettings(w(settings).c_str()), 0);
     QCOMPARE(second->DeviceEnabled(1), 0);
-    QFile state(folder + QStringLiteral("/state.json"));
-    QVERIFY2(state.open(QIODevice::ReadOnly), qPrintable(state.fileName()));
-    const QJsonObject root = QJsonDocument::fromJson(state.readAll()).object();
-    QCOMPARE(root.value(QStringLiteral("device")).toString(), id);
-    QCOMPARE(root.value(QStringLiteral("modules")).toObject().value(QStringLiteral("power")).toObject()
-                 .value(QStringLiteral("count")).toInt(), 2);
+    QCOMPARE(second->DeviceEnabled(0), 0);
+    SqliteFile memory(folder + QStringLiteral("/memory.db"));
+    QVERIFY(memory.isOpen());
+    QCOMPARE(memory.value(QStringLiteral("SELECT value FROM meta WHERE key = 'device'")), id);
+    QCOMPARE(memory.value(QStringLiteral("SELECT value FROM state WHERE module = 'power' AND key = 'count'")),
+             QStringLiteral("2"));
     QVERIFY(QDir(folder).entryList({QStringLiteral("*.unreadable-*")}, QDir::Files).isEmpty());
+}
+
+void TestVregSettings::unreadableMemorySetAsideAndReportedOnce_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("garbage");
+    // The memory of an earlier version cut short, and a database that is
+    // not one.
+    QTest::newRow("state file") << "state.json" << QByteArray("{\"format\": 1, \"kind\": \"fiscal-reg");
+    QTest::newRow("database") << "memory.db" << QByteArray("SQLite format 3 but nothing more ").repeated(200);
 }
 
 void TestVregSettings::unreadableMemorySetAsideAndReportedOnce()
 {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, garbage);
     QTemporaryDir data;
-    const QByteArray garbage = "{\"format\": 1, \"kind\": \"fiscal-reg";
-    QFile state(data.path() + QStringLiteral("/state.json"));
+    QFile state(data.path() + QLatin1Char('/') + file);
     QVERIFY(state.open(QIODevice::WriteOnly));
     state.write(garbage);
     state.close();
@@ -682,14 +693,14 @@ void TestVregSettings::unreadableMemorySetAsideAndReportedOnce()
     QCOMPARE(device->ApplySettings(), 0);
     QCOMPARE(device->DeviceEnabled(1), 0);
 
-    const QStringList aside = QDir(data.path()).entryList({QStringLiteral("state.json.unreadable-*")}, QDir::Files);
+    const QStringList aside = QDir(data.path()).entryList({file + QStringLiteral(".unreadable-*")}, QDir::Files);
     QCOMPARE(aside.size(), 1);
     QFile kept(data.path() + QLatin1Char('/') + aside.first());
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), garbage);
-    QVERIFY(state.open(QIODevice::ReadOnly));
-    QCOMPARE(QJsonDocument::fromJson(state.readAll()).object().value(QStringLiteral("format")).toInt(), 1);
-    state.close();
+    SqliteFile memory(data.path() + QStringLiteral("/memory.db"));
+    QCOMPARE(memory.value(QStringLiteral("SELECT value FROM meta WHERE key = 'format'")), QStringLiteral("2"));
+    QVERIFY(!QFileInfo::exists(data.path() + QStringLiteral("/state.json")));
 
     // The first action reports it, next to its own detail (here a wrong
     // password); later ones do not.
@@ -712,7 +723,7 @@ void TestVregSettings::unreadableMemorySetAsideAndReportedOnce()
     QCOMPARE(device->DeviceEnabled(1), 0);
     QCOMPARE(device->ApplySettings(), 0);
     QCOMPARE(device.intValue(&Driver::ResultDetail), 0);
-    QCOMPARE(QDir(data.path()).entryList({QStringLiteral("state.json.unreadable-*")}, QDir::Files).size(), 1);
+    QCOMPARE(QDir(data.path()).entryList({file + QStringLiteral(".unreadable-*")}, QDir::Files).size(), 1);
 }
 
 void TestVregSettings::foreignKindFolderRefused()
@@ -722,19 +733,21 @@ void TestVregSettings::foreignKindFolderRefused()
     QCOMPARE(fiscal.write(QStringLiteral("DataDir"), data.path()), 0);
     QCOMPARE(fiscal->ApplySettings(), 0);
     QCOMPARE(fiscal->DeviceEnabled(1), 0);
-    QFile state(data.path() + QStringLiteral("/state.json"));
-    QVERIFY(state.open(QIODevice::ReadOnly));
-    const QByteArray before = state.readAll();
-    state.close();
+    QCOMPARE(fiscal->DeviceEnabled(0), 0);
+    QFile memory(data.path() + QStringLiteral("/memory.db"));
+    QVERIFY(memory.open(QIODevice::ReadOnly));
+    const QByteArray before = memory.readAll();
+    memory.close();
 
     Device printer(*m_printer);
     QCOMPARE(printer.write(QStringLiteral("DataDir"), data.path()), 0);
     QCOMPARE(printer->ApplySettings(), 0);
     QVERIFY(printer->DeviceEnabled(1) < 0);
     QCOMPARE(printer.code(), -8);
+    QVERIFY2(printer.detail().contains(QStringLiteral("другого типа")), qPrintable(printer.detail()));
     QCOMPARE(printer.intValue(&Driver::DeviceEnabled), 0);
-    QVERIFY(state.open(QIODevice::ReadOnly));
-    QCOMPARE(state.readAll(), before);
+    QVERIFY(memory.open(QIODevice::ReadOnly));
+    QCOMPARE(memory.readAll(), before);
     QCOMPARE(QDir(data.path()).entryList({QStringLiteral("*.unreadable-*")}, QDir::Files).size(), 0);
 }
 

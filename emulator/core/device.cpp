@@ -94,7 +94,7 @@ int DeviceContext::run(Action action)
                       QStringLiteral("Операция %1 не поддерживается %2").arg(name, byKind(m_kind)));
     } else {
         succeed();
-        result = entry->handler();
+        result = settle(entry->handler());
     }
     if (!m_memoryNotice.isEmpty()) {
         QString &detail = m_props.ResultDetailDescription;
@@ -120,10 +120,36 @@ int DeviceContext::applySettings()
 
 int DeviceContext::commit()
 {
-    QString error;
-    if (!m_memory.save(moduleList(), &error))
-        return fail(Code::MemoryError, error);
+    m_keep = true;
     return 0;
+}
+
+void DeviceContext::afterCommit(std::function<int()> work)
+{
+    m_afterCommit.push_back(std::move(work));
+}
+
+int DeviceContext::settle(int result)
+{
+    const bool keep = result >= 0 || m_keep;
+    m_keep = false;
+    std::vector<std::function<int()>> work;
+    work.swap(m_afterCommit);
+    if (!m_memory.isOpen())
+        return result;
+    if (!keep) {
+        m_memory.discard(moduleList());
+        return result;
+    }
+    QString error;
+    if (!m_memory.commit(moduleList(), &error))
+        return fail(Code::MemoryError, QStringLiteral("Память устройства не записана, ничего не изменено: %1").arg(error));
+    for (const auto &step : work) {
+        const int done = step();
+        if (done < 0 && result >= 0)
+            result = done;
+    }
+    return result;
 }
 
 QString DeviceContext::dataFolder() const
@@ -136,7 +162,7 @@ int DeviceContext::connect()
     const DeviceMemory::OpenResult opened =
         m_memory.open(m_applied.dataFolder(), m_applied.deviceId(), moduleList());
     if (!opened.ok)
-        return fail(Code::MemoryError, opened.error);
+        return fail(opened.code, opened.error);
     if (!opened.notice.isEmpty())
         m_memoryNotice = opened.notice;
     m_props.DeviceEnabled = 1;
@@ -144,11 +170,15 @@ int DeviceContext::connect()
         const int result = module->connected();
         if (result < 0) {
             // The module recorded why; disconnecting does not touch the result.
+            settle(result);
             disconnect();
             return result;
         }
     }
-    return 0;
+    const int stored = settle(0);
+    if (stored < 0)
+        disconnect();
+    return stored;
 }
 
 void DeviceContext::disconnect()

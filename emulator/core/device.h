@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace vreg {
@@ -59,10 +60,27 @@ public:
     const Settings &settings() const { return m_applied; }
     int applySettings();
 
+    // ---- calls from any thread
+    // Every call of the driver object holds this lock: the bench calls from
+    // its GUI thread and from worker threads, one driver user may share an
+    // object between threads, and the memory is not to be torn.
+    std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock<std::recursive_mutex>(m_mutex); }
+
     // ---- connection and memory
     bool connected() const { return m_props.DeviceEnabled != 0; }
-    // Saves the device memory after a change; a failure is recorded.
+    // Keeps what the action did so far even if it goes on to fail (a
+    // document interrupted by the end of the paper waits for
+    // ContinuePrint). Without it a failed action leaves nothing behind; a
+    // successful one is stored at its end anyway. Always 0: a failure to
+    // store shows as the action's result.
     int commit();
+    // Work that must happen only once the action's memory is stored: what
+    // goes onto the paper. Runs right after the commit, in order; a negative
+    // result (after fail()) becomes the action's. Dropped when the action
+    // stores nothing because it failed.
+    void afterCommit(std::function<int()> work);
+    // The books; open while connected.
+    Database &database() { return m_memory.database(); }
     // The data folder in use: the open memory's, else the applied settings'.
     QString dataFolder() const;
 
@@ -77,6 +95,9 @@ public:
     void setScannerHandler(VOR::AbstractScannerEventHandler *handler) { m_scanner = handler; }
 
 private:
+    // The end of an action or a connection: stores and commits, or throws
+    // away what a failed one changed; the result the caller gets.
+    int settle(int result);
     int connect();
     void disconnect();
     int onDeviceEnabledWritten();
@@ -95,6 +116,9 @@ private:
     std::vector<std::function<void()>> m_readHooks;  // by Prop
     std::vector<std::function<int()>> m_writeHooks;  // by Prop
     QString m_memoryNotice; // reported by the next action, then forgotten
+    std::recursive_mutex m_mutex;
+    bool m_keep = false;
+    std::vector<std::function<int()>> m_afterCommit;
     void *m_parentWindow = nullptr;
     VOR::AbstractScannerEventHandler *m_scanner = nullptr;
 };

@@ -44,12 +44,14 @@ int DriverObject::nullPointer(Prop property)
 
 int DriverObject::readString(Prop property, QString PropertyStore::*field, wchar_t *buffer, int capacity)
 {
+    const auto guard = m_device.lock();
     m_device.beforeRead(property);
     return copyOut(m_device.props().*field, buffer, capacity);
 }
 
 int DriverObject::readDate(Prop property, QDate PropertyStore::*field, int *day, int *month, int *year)
 {
+    const auto guard = m_device.lock();
     if (!day || !month || !year)
         return nullPointer(property);
     m_device.beforeRead(property);
@@ -62,6 +64,7 @@ int DriverObject::readDate(Prop property, QDate PropertyStore::*field, int *day,
 
 int DriverObject::readTime(Prop property, QTime PropertyStore::*field, int *hour, int *minute, int *second)
 {
+    const auto guard = m_device.lock();
     if (!hour || !minute || !second)
         return nullPointer(property);
     m_device.beforeRead(property);
@@ -74,6 +77,7 @@ int DriverObject::readTime(Prop property, QTime PropertyStore::*field, int *hour
 
 int DriverObject::writeString(Prop property, QString PropertyStore::*field, const wchar_t *value)
 {
+    const auto guard = m_device.lock();
     if (!value)
         return nullPointer(property);
     return writeValue(property, field, fromWide(value));
@@ -81,6 +85,7 @@ int DriverObject::writeString(Prop property, QString PropertyStore::*field, cons
 
 int DriverObject::ParentWindow(void *window)
 {
+    const auto guard = m_device.lock();
     // Kept as given: the caller promises a QWidget * (or null for none).
     m_device.setParentWindow(window);
     m_device.succeed();
@@ -89,6 +94,7 @@ int DriverObject::ParentWindow(void *window)
 
 int DriverObject::ScannerCallback(VOR::AbstractScannerEventHandler *handler)
 {
+    const auto guard = m_device.lock();
     m_device.setScannerHandler(handler);
     m_device.succeed();
     return 0;
@@ -96,6 +102,7 @@ int DriverObject::ScannerCallback(VOR::AbstractScannerEventHandler *handler)
 
 int DriverObject::ReadSetting(const wchar_t *name, wchar_t *buffer, int capacity)
 {
+    const auto guard = m_device.lock();
     if (!name)
         return m_device.fail(Code::InvalidArgument, QStringLiteral("ReadSetting: нулевой указатель имени"));
     const QString key = fromWide(name);
@@ -106,6 +113,7 @@ int DriverObject::ReadSetting(const wchar_t *name, wchar_t *buffer, int capacity
 
 int DriverObject::ReadSettingDescription(const wchar_t *name, wchar_t *buffer, int capacity)
 {
+    const auto guard = m_device.lock();
     if (!name) {
         return m_device.fail(Code::InvalidArgument,
                              QStringLiteral("ReadSettingDescription: нулевой указатель имени"));
@@ -118,6 +126,7 @@ int DriverObject::ReadSettingDescription(const wchar_t *name, wchar_t *buffer, i
 
 int DriverObject::WriteSetting(const wchar_t *name, const wchar_t *value)
 {
+    const auto guard = m_device.lock();
     if (!name || !value) {
         return m_device.fail(Code::InvalidArgument,
                              QStringLiteral("WriteSetting: нулевой указатель %1")

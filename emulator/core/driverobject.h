@@ -53,7 +53,11 @@ public:
     }
 #define VREG_MEMBER_PROPERTY(kind, Name, access) VOR_PROPERTY_MEMBERS(kind, Name, access, VREG_MEMBER)
 #define VREG_MEMBER_ACTION(Name) \
-    int Name() override { return m_device.run(Action::Name); }
+    int Name() override \
+    { \
+        const auto guard = m_device.lock(); \
+        return m_device.run(Action::Name); \
+    }
 
     VOR_ALL_OPERATIONS(VREG_MEMBER_PROPERTY, VREG_MEMBER_ACTION)
 
@@ -87,6 +91,7 @@ private:
     template <typename T>
     int readValue(Prop property, T PropertyStore::*field, T *value)
     {
+        const auto guard = m_device.lock();
         if (!value)
             return nullPointer(property);
         m_device.beforeRead(property);
@@ -102,6 +107,7 @@ private:
     template <typename T>
     int writeValue(Prop property, T PropertyStore::*field, const T &value)
     {
+        const auto guard = m_device.lock();
         PropertyStore &props = m_device.props();
         T previous = props.*field;
         props.*field = value;

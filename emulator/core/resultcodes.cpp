@@ -14,6 +14,7 @@ const std::vector<CodeEntry> &codeTable()
         {Code::InvalidSettingsString, "Неверная строка настроек"},
         {Code::DialogUnavailable, "Окно настроек недоступно"},
         {Code::MemoryError, "Ошибка памяти устройства"},
+        {Code::DataFolderBusy, "Папка данных занята"},
         {Code::NoMoreData, "Больше нет данных"},
         // -20 to -99: modes and passwords, tables, clock, printing, service
         {Code::WrongPassword, "Неверный пароль"},

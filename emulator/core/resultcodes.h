@@ -25,6 +25,7 @@ enum class Code : int {
     InvalidSettingsString = -6,
     DialogUnavailable = -7,
     MemoryError = -8,
+    DataFolderBusy = -9,
     NoMoreData = -17,
 
     // -20 to -99: modes and passwords, tables, clock, printing, service

@@ -122,9 +122,6 @@ int ClockModule::setDate()
     m_pendingTarget = QDateTime();
     m_pendingAsked = QDateTime();
     m_offset = QDateTime::currentDateTime().msecsTo(target);
-    const int saved = device().commit();
-    if (saved < 0)
-        return saved;
     // Date and Time follow the clock again, which now shows the new time.
     props.Date = QDate();
     props.Time = QTime();

@@ -24,6 +24,7 @@ public:
     void resetState() override;
     bool loadState(const QJsonObject &section, QString *error) override;
     QJsonObject saveState() const override;
+    QByteArray stateFingerprint() const override { return fingerprintOf(m_offset); }
 
     int connected() override;
 

@@ -104,7 +104,7 @@ int DataReportsModule::beginReport()
     }
     case kJournalReport: {
         ReportKit kit(*m_core);
-        records = kit.documentLines(m_journal->documents(m_core->records()));
+        records = kit.documentLines(m_journal->documents(*m_core));
         break;
     }
     case kLastReceiptReport: {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vreg {
 
@@ -130,7 +131,7 @@ int FiscalCore::requireMode(int mode, const char *action) const
         return 0;
     return m_device.fail(Code::WrongMode,
                          QStringLiteral("%1 выполняется в режиме %2 («%3»), текущий режим %4 («%5»)")
-                             .arg(QLatin1String(action))
+                             .arg(QString::fromUtf8(action))
                              .arg(mode)
                              .arg(modeName(mode))
                              .arg(current)
@@ -143,7 +144,7 @@ int FiscalCore::requireNoReceipt(const char *action) const
         return 0;
     return m_device.fail(Code::ReceiptIsOpen,
                          QStringLiteral("%1: открыт чек %2 (%3); закройте или отмените его")
-                             .arg(QLatin1String(action))
+                             .arg(QString::fromUtf8(action))
                              .arg(m_records.receipt.number)
                              .arg(receiptTypeTitle(m_records.receipt.type).toLower()));
 }
@@ -152,7 +153,7 @@ int FiscalCore::requireReceipt(const char *action) const
 {
     if (m_records.receiptOpen)
         return 0;
-    return m_device.fail(Code::ReceiptNotOpen, QStringLiteral("%1 выполняется в открытом чеке").arg(QLatin1String(action)));
+    return m_device.fail(Code::ReceiptNotOpen, QStringLiteral("%1 выполняется в открытом чеке").arg(QString::fromUtf8(action)));
 }
 
 int FiscalCore::requireFiscalStorage(const char *action) const
@@ -162,12 +163,12 @@ int FiscalCore::requireFiscalStorage(const char *action) const
     if (m_records.archiveClosed()) {
         return m_device.fail(Code::ArchiveClosed,
                              QStringLiteral("%1: архив ЭКЛЗ/ФН %2 закрыт; активизируйте новый")
-                                 .arg(QLatin1String(action), m_records.storages.last().number));
+                                 .arg(QString::fromUtf8(action), m_records.storages.last().number));
     }
     if (!m_records.storageActive()) {
         return m_device.fail(Code::StorageNotActive,
                              QStringLiteral("%1: ККТ фискализирована, ЭКЛЗ/ФН не активирован (Activate)")
-                                 .arg(QLatin1String(action)));
+                                 .arg(QString::fromUtf8(action)));
     }
     return 0;
 }
@@ -440,8 +441,64 @@ const FiscalDocument &FiscalCore::issue(FiscalDocument document, const QStringLi
     if (withFooter)
         all += footer();
     document.lines = all;
-    r.documents.append(document);
-    return r.documents.last();
+    // Written at once, so that what the action reads next finds it; the
+    // action's transaction keeps it or throws it away with everything else.
+    m_store.append(m_device.database(), document);
+    if (document.fiscalNumber > 0)
+        r.lastFiscal = document;
+    if (document.kind == DocumentKind::Receipt)
+        r.lastReceipt = document;
+    m_issued = std::move(document);
+    return m_issued;
+}
+
+std::optional<FiscalDocument> FiscalCore::document(qint64 number) const
+{
+    return m_store.document(m_device.database(), number);
+}
+
+std::optional<FiscalDocument> FiscalCore::documentByFiscalNumber(qint64 number) const
+{
+    return m_store.documentByFiscalNumber(m_device.database(), number);
+}
+
+QList<FiscalDocument> FiscalCore::documents(const DocumentQuery &query) const
+{
+    return m_store.documents(m_device.database(), query);
+}
+
+qint64 FiscalCore::documentCount(const DocumentQuery &query) const
+{
+    return m_store.documentCount(m_device.database(), query);
+}
+
+std::optional<FiscalDocument> FiscalCore::firstDocument(const DocumentQuery &query) const
+{
+    return m_store.firstDocument(m_device.database(), query);
+}
+
+std::map<int, Tally> FiscalCore::receiptTotals(const DocumentQuery &query) const
+{
+    return m_store.receiptTotals(m_device.database(), query);
+}
+
+DocumentQuery FiscalCore::unsentDocuments() const
+{
+    DocumentQuery query;
+    query.fiscal = true;
+    // Without a storage in use nothing waits: no fiscal number is that high.
+    query.fromFiscalNumber = m_records.storageActive() ? m_records.storages.last().firstFiscalNumber
+                                                       : std::numeric_limits<qint64>::max();
+    return query;
+}
+
+void FiscalCore::resetArchive()
+{
+    const QString serial = m_records.serialNumber;
+    m_records.resetShifts();
+    m_records.resetStorage();
+    m_records.serialNumber = serial;
+    m_store.clearArchive(m_device.database());
 }
 
 int FiscalCore::print(const QStringList &lines, bool cut) const

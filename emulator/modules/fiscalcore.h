@@ -10,6 +10,7 @@
 
 #include "core/resultcodes.h"
 #include "modules/fiscalrecords.h"
+#include "modules/fiscalstore.h"
 
 #include <QDateTime>
 #include <QString>
@@ -29,6 +30,8 @@ public:
     DeviceContext &device() const { return m_device; }
     FiscalRecords &records() { return m_records; }
     const FiscalRecords &records() const { return m_records; }
+    // The fiscal memory in the database.
+    FiscalStore &store() { return m_store; }
 
     // ---- clock and operator
     QDateTime now() const; // the device clock, to the second
@@ -82,6 +85,21 @@ public:
     // the closing lines (fiscal sign, footer when asked), archives it and
     // returns it. `lines` is everything before the closing lines.
     const FiscalDocument &issue(FiscalDocument document, const QStringList &lines, bool withFooter);
+    // The archive, read from the database.
+    std::optional<FiscalDocument> document(qint64 number) const;
+    std::optional<FiscalDocument> documentByFiscalNumber(qint64 number) const;
+    // The documents a query selects, oldest first; their count; the first
+    // of them; the receipts among them summed by receipt type.
+    QList<FiscalDocument> documents(const DocumentQuery &query) const;
+    qint64 documentCount(const DocumentQuery &query) const;
+    std::optional<FiscalDocument> firstDocument(const DocumentQuery &query) const;
+    std::map<int, Tally> receiptTotals(const DocumentQuery &query) const;
+    // The fiscal documents of the storage in use: the virtual register has
+    // no fiscal data operator to send them to, so all of them wait.
+    DocumentQuery unsentDocuments() const;
+    // Empties the archive and the fiscal memory but the serial number (a
+    // technological reset), numbering from 1 again.
+    void resetArchive();
     // Prints onto the tape; 0 on a device without printing.
     int print(const QStringList &lines, bool cut) const;
 
@@ -98,6 +116,8 @@ public:
 private:
     DeviceContext &m_device;
     FiscalRecords m_records;
+    mutable FiscalStore m_store;
+    FiscalDocument m_issued; // the last document issued, as issue() returns it
 };
 
 // The fiscal sign of a document: a 31-bit checksum of its numbers, kind,

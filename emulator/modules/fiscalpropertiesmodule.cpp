@@ -173,13 +173,13 @@ int FiscalPropertiesModule::tagFromProperties(const char *action, bool userTagAl
     if (!valid) {
         return device().fail(Code::InvalidPropertyNumber,
                              QStringLiteral("%1: FiscalPropertyNumber = %2; допустимо %3")
-                                 .arg(QLatin1String(action))
+                                 .arg(QString::fromUtf8(action))
                                  .arg(tag->number)
                                  .arg(tag->user ? QStringLiteral("1..65535 (пользовательский)") : QStringLiteral("1000..1999")));
     }
     if (tag->type < 0 || tag->type > 5) {
         return device().fail(Code::InvalidPropertyType,
-                             QStringLiteral("%1: FiscalPropertyType = %2; допустимо 0..5").arg(QLatin1String(action)).arg(tag->type));
+                             QStringLiteral("%1: FiscalPropertyType = %2; допустимо 0..5").arg(QString::fromUtf8(action)).arg(tag->type));
     }
     if (tag->number == 1008 && tag->type != 5) {
         return device().fail(Code::InvalidPropertyType,
@@ -205,7 +205,7 @@ int FiscalPropertiesModule::addProperty()
     if (tagFromProperties("AddFiscalProperty", false, &tag) < 0)
         return -1;
     replaceTag(&m_core->records().pendingPositionTags, tag);
-    return device().commit();
+    return 0;
 }
 
 int FiscalPropertiesModule::resetProperties()
@@ -213,7 +213,7 @@ int FiscalPropertiesModule::resetProperties()
     FiscalRecords &r = m_core->records();
     r.pendingPositionTags.clear();
     r.pendingDocumentTags.clear();
-    return device().commit();
+    return 0;
 }
 
 int FiscalPropertiesModule::writeProperty()
@@ -224,7 +224,7 @@ int FiscalPropertiesModule::writeProperty()
     FiscalRecords &r = m_core->records();
     // In an open receipt the value belongs to it; otherwise to the next one.
     replaceTag(r.receiptOpen ? &r.receipt.tags : &r.pendingDocumentTags, tag);
-    return device().commit();
+    return 0;
 }
 
 int FiscalPropertiesModule::readProperty()

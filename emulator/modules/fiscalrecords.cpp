@@ -2,6 +2,9 @@
 
 #include <QJsonArray>
 
+#include <cstring>
+#include <type_traits>
+
 namespace vreg {
 
 namespace fiscal {
@@ -160,6 +163,15 @@ void Counters::add(const Counters &other)
     }
     cashIncome.add(other.cashIncome);
     cashOutcome.add(other.cashOutcome);
+}
+
+bool operator==(const Counters &a, const Counters &b)
+{
+    // Nothing but 64-bit numbers: compared as memory, which every action's
+    // store does twice.
+    static_assert(std::is_trivially_copyable_v<Counters>);
+    static_assert(sizeof(Counters) % sizeof(qint64) == 0);
+    return std::memcmp(&a, &b, sizeof(Counters)) == 0;
 }
 
 // ---- the receipt
@@ -326,6 +338,23 @@ QString documentKindKey(DocumentKind kind)
     return QString();
 }
 
+bool fiscaljson::documentKindOf(const QString &key, DocumentKind *kind)
+{
+    static const DocumentKind kinds[] = {
+        DocumentKind::Registration, DocumentKind::Reregistration, DocumentKind::Activation,
+        DocumentKind::ShiftOpen,    DocumentKind::Receipt,        DocumentKind::CancelledReceipt,
+        DocumentKind::CashIncome,   DocumentKind::CashOutcome,    DocumentKind::XReport,
+        DocumentKind::ZReport,      DocumentKind::ArchiveClose,   DocumentKind::Report,
+    };
+    for (DocumentKind candidate : kinds) {
+        if (documentKindKey(candidate) == key) {
+            *kind = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool isFiscalKind(DocumentKind kind)
 {
     switch (kind) {
@@ -376,42 +405,14 @@ int FiscalRecords::lastClosedShift() const
     return closedShifts.isEmpty() ? 0 : closedShifts.last().number;
 }
 
-const FiscalDocument *FiscalRecords::lastFiscalDocument() const
-{
-    for (auto it = documents.crbegin(); it != documents.crend(); ++it) {
-        if (it->fiscalNumber > 0)
-            return &*it;
-    }
-    return nullptr;
-}
-
-const FiscalDocument *FiscalRecords::lastReceiptDocument() const
-{
-    for (auto it = documents.crbegin(); it != documents.crend(); ++it) {
-        if (it->kind == DocumentKind::Receipt)
-            return &*it;
-    }
-    return nullptr;
-}
-
-const FiscalDocument *FiscalRecords::documentByFiscalNumber(qint64 number) const
-{
-    if (number <= 0)
-        return nullptr;
-    for (auto it = documents.crbegin(); it != documents.crend(); ++it) {
-        if (it->fiscalNumber == number)
-            return &*it;
-    }
-    return nullptr;
-}
-
 void FiscalRecords::resetStorage()
 {
     serialNumber.clear();
     taxPassword.clear();
     registrations.clear();
     storages.clear();
-    documents.clear();
+    lastFiscal.reset();
+    lastReceipt.reset();
     lastDocumentNumber = 0;
     lastFiscalNumber = 0;
 }
@@ -518,32 +519,6 @@ void putTally(QJsonObject &json, const QString &key, const Tally &tally)
         json.insert(key, tallyJson(tally));
 }
 
-QJsonObject countersJson(const Counters &counters)
-{
-    QJsonObject json;
-    QJsonObject types;
-    for (int type = 1; type <= fiscal::kReceiptTypes; ++type) {
-        const ReceiptTypeTotals &t = counters.of(type);
-        if (t.isZero())
-            continue;
-        QJsonObject item;
-        putTally(item, QStringLiteral("receipts"), t.receipts);
-        putTally(item, QStringLiteral("cancelled"), t.cancelled);
-        putTally(item, QStringLiteral("storno"), t.storno);
-        item.insert(QStringLiteral("registrations"), tallyArrayJson(t.registrations));
-        item.insert(QStringLiteral("payments"), moneyArrayJson(t.payments));
-        item.insert(QStringLiteral("discounts"), tallyArrayJson(t.discounts));
-        item.insert(QStringLiteral("charges"), tallyArrayJson(t.charges));
-        item.insert(QStringLiteral("taxTurnover"), moneyArrayJson(t.taxTurnover));
-        item.insert(QStringLiteral("taxSums"), moneyArrayJson(t.taxSums));
-        types.insert(QString::number(type), item);
-    }
-    json.insert(QStringLiteral("types"), types);
-    putTally(json, QStringLiteral("cashIncome"), counters.cashIncome);
-    putTally(json, QStringLiteral("cashOutcome"), counters.cashOutcome);
-    return json;
-}
-
 bool countersOf(const QJsonValue &value, Counters *counters, QString *error)
 {
     *counters = Counters();
@@ -579,7 +554,9 @@ bool countersOf(const QJsonValue &value, Counters *counters, QString *error)
     return true;
 }
 
-QJsonArray tagsJson(const QList<FiscalTag> &tags)
+} // namespace
+
+QJsonArray fiscaljson::tags(const QList<FiscalTag> &tags)
 {
     QJsonArray array;
     for (const FiscalTag &tag : tags) {
@@ -595,7 +572,7 @@ QJsonArray tagsJson(const QList<FiscalTag> &tags)
     return array;
 }
 
-QList<FiscalTag> tagsOf(const QJsonValue &value)
+QList<FiscalTag> fiscaljson::tagsOf(const QJsonValue &value)
 {
     QList<FiscalTag> tags;
     for (const QJsonValue &entry : value.toArray()) {
@@ -611,7 +588,17 @@ QList<FiscalTag> tagsOf(const QJsonValue &value)
     return tags;
 }
 
-QJsonObject receiptJson(const Receipt &receipt)
+QJsonObject fiscaljson::tallies(const std::array<Tally, fiscal::kDepartments> &tallies)
+{
+    return tallyArrayJson(tallies);
+}
+
+void fiscaljson::talliesOf(const QJsonValue &value, std::array<Tally, fiscal::kDepartments> *tallies)
+{
+    tallyArrayOf(value, tallies);
+}
+
+QJsonObject fiscaljson::receipt(const Receipt &receipt)
 {
     QJsonObject json;
     json.insert(QStringLiteral("type"), receipt.type);
@@ -643,7 +630,7 @@ QJsonObject receiptJson(const Receipt &receipt)
         if (p.discountInfo)
             item.insert(QStringLiteral("discountInfo"), double(p.discountInfo));
         if (!p.tags.isEmpty())
-            item.insert(QStringLiteral("tags"), tagsJson(p.tags));
+            item.insert(QStringLiteral("tags"), fiscaljson::tags(p.tags));
         if (!p.printed)
             item.insert(QStringLiteral("printed"), false);
         positions.append(item);
@@ -663,14 +650,14 @@ QJsonObject receiptJson(const Receipt &receipt)
         taxes.append(QJsonArray{tax.taxNumber, double(tax.amount)});
     json.insert(QStringLiteral("taxes"), taxes);
     json.insert(QStringLiteral("payments"), moneyArrayJson(receipt.payments));
-    json.insert(QStringLiteral("tags"), tagsJson(receipt.tags));
+    json.insert(QStringLiteral("tags"), fiscaljson::tags(receipt.tags));
     json.insert(QStringLiteral("registrations"), tallyArrayJson(receipt.registrations));
     putTally(json, QStringLiteral("storno"), receipt.storno);
     json.insert(QStringLiteral("lines"), QJsonArray::fromStringList(receipt.lines));
     return json;
 }
 
-bool receiptOf(const QJsonValue &value, Receipt *receipt, QString *error)
+bool fiscaljson::receiptOf(const QJsonValue &value, Receipt *receipt, QString *error)
 {
     if (!value.isObject()) {
         *error = QStringLiteral("неверный чек");
@@ -705,7 +692,7 @@ bool receiptOf(const QJsonValue &value, Receipt *receipt, QString *error)
         p.positionPaymentType = item.value(QStringLiteral("positionPaymentType")).toInt();
         p.classifier = item.value(QStringLiteral("classifier")).toString();
         p.discountInfo = moneyOf(item.value(QStringLiteral("discountInfo")));
-        p.tags = tagsOf(item.value(QStringLiteral("tags")));
+        p.tags = fiscaljson::tagsOf(item.value(QStringLiteral("tags")));
         p.printed = item.value(QStringLiteral("printed")).toBool(true);
         if (p.id <= 0 || p.quantity <= 0 || p.sum < 0 || p.department < 0 || p.department >= fiscal::kDepartments
             || p.taxNumber < 1 || p.taxNumber >= fiscal::kTaxNumbers) {
@@ -738,7 +725,7 @@ bool receiptOf(const QJsonValue &value, Receipt *receipt, QString *error)
         r.taxes.append(tax);
     }
     moneyArrayOf(json.value(QStringLiteral("payments")), &r.payments);
-    r.tags = tagsOf(json.value(QStringLiteral("tags")));
+    r.tags = fiscaljson::tagsOf(json.value(QStringLiteral("tags")));
     tallyArrayOf(json.value(QStringLiteral("registrations")), &r.registrations);
     r.storno = tallyOf(json.value(QStringLiteral("storno")));
     for (const QJsonValue &line : json.value(QStringLiteral("lines")).toArray())
@@ -749,20 +736,7 @@ bool receiptOf(const QJsonValue &value, Receipt *receipt, QString *error)
     return true;
 }
 
-QJsonObject shiftJson(const ShiftRecord &shift)
-{
-    QJsonObject json{{QStringLiteral("number"), shift.number},
-                     {QStringLiteral("opened"), timeText(shift.opened)},
-                     {QStringLiteral("closed"), timeText(shift.closed)},
-                     {QStringLiteral("openedBy"), shift.openedBy},
-                     {QStringLiteral("closedBy"), shift.closedBy},
-                     {QStringLiteral("openDocument"), double(shift.openDocument)},
-                     {QStringLiteral("closeDocument"), double(shift.closeDocument)},
-                     {QStringLiteral("receipts"), shift.receipts},
-                     {QStringLiteral("cashAtOpen"), double(shift.cashAtOpen)},
-                     {QStringLiteral("counters"), countersJson(shift.counters)}};
-    return json;
-}
+namespace {
 
 bool shiftOf(const QJsonValue &value, ShiftRecord *shift, QString *error)
 {
@@ -793,65 +767,7 @@ bool shiftOf(const QJsonValue &value, ShiftRecord *shift, QString *error)
 
 } // namespace
 
-QJsonObject FiscalRecords::storageToJson() const
-{
-    QJsonObject json;
-    json.insert(QStringLiteral("serialNumber"), serialNumber);
-    json.insert(QStringLiteral("taxPassword"), taxPassword);
-    QJsonArray regs;
-    for (const Registration &r : registrations) {
-        regs.append(QJsonObject{{QStringLiteral("number"), r.number},
-                                {QStringLiteral("time"), timeText(r.time)},
-                                {QStringLiteral("inn"), r.inn},
-                                {QStringLiteral("rnm"), r.rnm},
-                                {QStringLiteral("session"), r.session},
-                                {QStringLiteral("document"), double(r.document)},
-                                {QStringLiteral("fiscalNumber"), double(r.fiscalNumber)},
-                                {QStringLiteral("grand"), countersJson(r.grandAtRegistration)}});
-    }
-    json.insert(QStringLiteral("registrations"), regs);
-    QJsonArray units;
-    for (const StorageUnit &u : storages) {
-        units.append(QJsonObject{{QStringLiteral("number"), u.number},
-                                 {QStringLiteral("activation"), u.activation},
-                                 {QStringLiteral("activated"), timeText(u.activated)},
-                                 {QStringLiteral("session"), u.session},
-                                 {QStringLiteral("firstFiscalNumber"), double(u.firstFiscalNumber)},
-                                 {QStringLiteral("closed"), timeText(u.closed)}});
-    }
-    json.insert(QStringLiteral("storages"), units);
-    json.insert(QStringLiteral("lastDocumentNumber"), double(lastDocumentNumber));
-    json.insert(QStringLiteral("lastFiscalNumber"), double(lastFiscalNumber));
-    QJsonArray docs;
-    for (const FiscalDocument &d : documents) {
-        QJsonObject item{{QStringLiteral("number"), double(d.number)},
-                         {QStringLiteral("kind"), documentKindKey(d.kind)},
-                         {QStringLiteral("time"), timeText(d.time)},
-                         {QStringLiteral("session"), d.session},
-                         {QStringLiteral("operator"), d.operatorNumber},
-                         {QStringLiteral("total"), double(d.total)},
-                         {QStringLiteral("lines"), QJsonArray::fromStringList(d.lines)}};
-        if (d.fiscalNumber > 0) {
-            item.insert(QStringLiteral("fiscalNumber"), double(d.fiscalNumber));
-            item.insert(QStringLiteral("fiscalSign"), double(d.fiscalSign));
-        }
-        if (d.fiscalMode)
-            item.insert(QStringLiteral("fiscalMode"), true);
-        if (d.receiptType) {
-            item.insert(QStringLiteral("receiptType"), d.receiptType);
-            item.insert(QStringLiteral("receiptNumber"), d.receiptNumber);
-        }
-        if (!d.tags.isEmpty())
-            item.insert(QStringLiteral("tags"), tagsJson(d.tags));
-        if (d.hasReceipt)
-            item.insert(QStringLiteral("receipt"), receiptJson(d.receipt));
-        docs.append(item);
-    }
-    json.insert(QStringLiteral("documents"), docs);
-    return json;
-}
-
-bool FiscalRecords::storageFromJson(const QJsonObject &json, QString *error)
+bool FiscalRecords::storageFromJson(const QJsonObject &json, QString *error, QList<FiscalDocument> *documents)
 {
     resetStorage();
     serialNumber = json.value(QStringLiteral("serialNumber")).toString();
@@ -891,25 +807,13 @@ bool FiscalRecords::storageFromJson(const QJsonObject &json, QString *error)
     }
     lastDocumentNumber = qint64(json.value(QStringLiteral("lastDocumentNumber")).toDouble());
     lastFiscalNumber = qint64(json.value(QStringLiteral("lastFiscalNumber")).toDouble());
-    static const DocumentKind kinds[] = {
-        DocumentKind::Registration, DocumentKind::Reregistration, DocumentKind::Activation,
-        DocumentKind::ShiftOpen,    DocumentKind::Receipt,        DocumentKind::CancelledReceipt,
-        DocumentKind::CashIncome,   DocumentKind::CashOutcome,    DocumentKind::XReport,
-        DocumentKind::ZReport,      DocumentKind::ArchiveClose,   DocumentKind::Report,
-    };
+    documents->clear();
     for (const QJsonValue &entry : json.value(QStringLiteral("documents")).toArray()) {
         const QJsonObject item = entry.toObject();
         FiscalDocument d;
         d.number = qint64(item.value(QStringLiteral("number")).toDouble());
         const QString kind = item.value(QStringLiteral("kind")).toString();
-        bool known = false;
-        for (DocumentKind candidate : kinds) {
-            if (documentKindKey(candidate) == kind) {
-                d.kind = candidate;
-                known = true;
-            }
-        }
-        if (!known || d.number <= 0 || d.number > lastDocumentNumber) {
+        if (!fiscaljson::documentKindOf(kind, &d.kind) || d.number <= 0 || d.number > lastDocumentNumber) {
             *error = QStringLiteral("неверный документ в архиве: %1").arg(kind);
             return false;
         }
@@ -924,34 +828,19 @@ bool FiscalRecords::storageFromJson(const QJsonObject &json, QString *error)
         d.receiptNumber = item.value(QStringLiteral("receiptNumber")).toInt();
         for (const QJsonValue &line : item.value(QStringLiteral("lines")).toArray())
             d.lines.append(line.toString());
-        d.tags = tagsOf(item.value(QStringLiteral("tags")));
+        d.tags = fiscaljson::tagsOf(item.value(QStringLiteral("tags")));
         if (item.contains(QStringLiteral("receipt"))) {
             d.hasReceipt = true;
-            if (!receiptOf(item.value(QStringLiteral("receipt")), &d.receipt, error))
+            if (!fiscaljson::receiptOf(item.value(QStringLiteral("receipt")), &d.receipt, error))
                 return false;
         }
-        documents.append(d);
+        if (d.fiscalNumber > 0)
+            lastFiscal = d;
+        if (d.kind == DocumentKind::Receipt)
+            lastReceipt = d;
+        documents->append(d);
     }
     return true;
-}
-
-QJsonObject FiscalRecords::shiftsToJson() const
-{
-    QJsonObject json;
-    json.insert(QStringLiteral("shiftOpen"), shiftOpen);
-    json.insert(QStringLiteral("shift"), shiftJson(shift));
-    QJsonArray closed;
-    for (const ShiftRecord &record : closedShifts)
-        closed.append(shiftJson(record));
-    json.insert(QStringLiteral("closedShifts"), closed);
-    json.insert(QStringLiteral("grand"), countersJson(grand));
-    json.insert(QStringLiteral("cash"), double(cash));
-    if (receiptOpen)
-        json.insert(QStringLiteral("receipt"), receiptJson(receipt));
-    json.insert(QStringLiteral("pendingPositionTags"), tagsJson(pendingPositionTags));
-    json.insert(QStringLiteral("pendingDocumentTags"), tagsJson(pendingDocumentTags));
-    json.insert(QStringLiteral("lastChange"), double(lastChange));
-    return json;
 }
 
 bool FiscalRecords::shiftsFromJson(const QJsonObject &json, QString *error)
@@ -974,7 +863,7 @@ bool FiscalRecords::shiftsFromJson(const QJsonObject &json, QString *error)
         return false;
     }
     if (json.contains(QStringLiteral("receipt"))) {
-        if (!receiptOf(json.value(QStringLiteral("receipt")), &receipt, error))
+        if (!fiscaljson::receiptOf(json.value(QStringLiteral("receipt")), &receipt, error))
             return false;
         receiptOpen = true;
     }
@@ -982,8 +871,8 @@ bool FiscalRecords::shiftsFromJson(const QJsonObject &json, QString *error)
         *error = QStringLiteral("открыт чек при закрытой смене");
         return false;
     }
-    pendingPositionTags = tagsOf(json.value(QStringLiteral("pendingPositionTags")));
-    pendingDocumentTags = tagsOf(json.value(QStringLiteral("pendingDocumentTags")));
+    pendingPositionTags = fiscaljson::tagsOf(json.value(QStringLiteral("pendingPositionTags")));
+    pendingDocumentTags = fiscaljson::tagsOf(json.value(QStringLiteral("pendingDocumentTags")));
     lastChange = moneyOf(json.value(QStringLiteral("lastChange")));
     return true;
 }

@@ -33,21 +33,25 @@
 //                                     the fiscal memory's shift records)
 //   open receipt: sum, remainder,     FiscalRecords::receipt (computed fields are
 //     change, its taxes               current after every operation)
-//   documents: numbers, dates, sums,  FiscalRecords::documents (every document the
-//     fiscal signs, printed lines,    register issued, oldest first; receipts keep
-//     receipts by cashier or hour     their Receipt with positions and payments)
+//   documents: numbers, dates, sums,  the archive in the database, every document
+//     fiscal signs, printed lines,    the register issued (FiscalCore reads it;
+//     receipts by cashier or hour     receipts keep their Receipt with positions
+//                                     and payments); FiscalRecords::lastFiscal
+//                                     and lastReceipt
 //   ИНН, РНМ, registrations           FiscalRecords::registrations (empty: not fiscalised)
 //   fiscal storage (ЭКЛЗ/ФН)          FiscalRecords::storages (activations; the last
 //                                     one is the storage in use)
 //   serial number                     FiscalRecords::serialNumber
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace vreg {
 
@@ -230,6 +234,10 @@ struct Receipt
     std::array<Tally, fiscal::kDepartments> registrations{}; // as registered
     Tally storno;
     QStringList lines; // the receipt as laid out so far (printed or not)
+    // Counts the changes of registered positions (storno, a position's own
+    // tax): the memory rewrites the positions then, and only appends them
+    // otherwise.
+    int positionEdits = 0;
 
     // Computed by recompute():
     Money subtotal = 0; // positions after their own discounts and charges
@@ -330,9 +338,13 @@ struct FiscalRecords
     QString taxPassword;
     QList<Registration> registrations; // empty: not fiscalised
     QList<StorageUnit> storages;       // the last is in use
-    QList<FiscalDocument> documents;
     qint64 lastDocumentNumber = 0;
     qint64 lastFiscalNumber = 0;
+    // The archive of documents lives in the database (FiscalCore reads it);
+    // the last fiscal document and the last receipt are kept here too, for
+    // the many actions that ask for them.
+    std::optional<FiscalDocument> lastFiscal;
+    std::optional<FiscalDocument> lastReceipt;
 
     // ---- shifts, counters, cash, the open receipt (the receipts module)
     bool shiftOpen = false;
@@ -352,17 +364,34 @@ struct FiscalRecords
     bool archiveClosed() const;
     QString storageNumber() const; // of the storage in use or to be activated
     int lastClosedShift() const;
-    const FiscalDocument *lastFiscalDocument() const;
-    const FiscalDocument *lastReceiptDocument() const;
-    const FiscalDocument *documentByFiscalNumber(qint64 number) const;
+    const FiscalDocument *lastFiscalDocument() const { return lastFiscal ? &*lastFiscal : nullptr; }
+    const FiscalDocument *lastReceiptDocument() const { return lastReceipt ? &*lastReceipt : nullptr; }
 
     // Parts kept by the two modules that own them.
     void resetStorage();
     void resetShifts();
-    QJsonObject storageToJson() const;
-    bool storageFromJson(const QJsonObject &json, QString *error);
-    QJsonObject shiftsToJson() const;
+    // The sections of a state file of earlier versions; the storage's
+    // documents come out separately, for the archive.
+    bool storageFromJson(const QJsonObject &json, QString *error, QList<FiscalDocument> *documents);
     bool shiftsFromJson(const QJsonObject &json, QString *error);
 };
+
+bool operator==(const Counters &a, const Counters &b);
+inline bool operator!=(const Counters &a, const Counters &b)
+{
+    return !(a == b);
+}
+
+// The JSON forms of what the archive keeps in its JSON columns (and the
+// state files of earlier versions held).
+namespace fiscaljson {
+QJsonArray tags(const QList<FiscalTag> &tags);
+QList<FiscalTag> tagsOf(const QJsonValue &value);
+QJsonObject receipt(const Receipt &receipt);
+bool receiptOf(const QJsonValue &value, Receipt *receipt, QString *error);
+QJsonObject tallies(const std::array<Tally, fiscal::kDepartments> &tallies);
+void talliesOf(const QJsonValue &value, std::array<Tally, fiscal::kDepartments> *tallies);
+bool documentKindOf(const QString &key, DocumentKind *kind);
+} // namespace fiscaljson
 
 } // namespace vreg

@@ -93,19 +93,15 @@ bool FiscalReportsModule::shiftsInRange(const QString &report, bool byDates, QLi
     return true;
 }
 
-QList<const FiscalDocument *> FiscalReportsModule::unsentDocuments() const
+QStringList FiscalReportsModule::unsentLines() const
 {
-    // The virtual register has no fiscal data operator to send to: every
-    // fiscal document of the storage in use stays unsent.
-    QList<const FiscalDocument *> unsent;
-    const FiscalRecords &r = m_core->records();
-    if (!r.storageActive())
-        return unsent;
-    for (const FiscalDocument &document : r.documents) {
-        if (document.fiscalNumber >= r.storages.last().firstFiscalNumber)
-            unsent.append(&document);
+    const DocumentQuery unsent = m_core->unsentDocuments();
+    QStringList lines = m_core->columns(QStringLiteral("НЕПЕРЕДАННЫХ ФД"), QString::number(m_core->documentCount(unsent)));
+    if (const std::optional<FiscalDocument> first = m_core->firstDocument(unsent)) {
+        lines += m_core->columns(QStringLiteral("ПЕРВЫЙ НЕПЕРЕДАННЫЙ ФД"), QString::number(first->fiscalNumber));
+        lines += m_core->columns(QStringLiteral("ОТ"), m_core->dateTime(first->time));
     }
-    return unsent;
+    return lines;
 }
 
 int FiscalReportsModule::requireStorage(const QString &report) const
@@ -236,11 +232,10 @@ int FiscalReportsModule::shiftControlTape()
                                  .arg(number)
                                  .arg(m_core->records().lastClosedShift()));
     }
-    QList<const FiscalDocument *> documents;
-    for (const FiscalDocument &document : m_core->records().documents) {
-        if (document.fiscalNumber > 0 && document.session == number)
-            documents.append(&document);
-    }
+    DocumentQuery query;
+    query.fiscal = true;
+    query.session = number;
+    const QList<FiscalDocument> documents = m_core->documents(query);
     QStringList body = m_core->columns(QStringLiteral("СМЕНА"), QString::number(number));
     body.append(m_core->rule());
     body += m_kit.documentLines(documents);
@@ -256,7 +251,7 @@ int FiscalReportsModule::documentByNumber()
     if (m_kit.begin(journal ? kJournalMode : kAnyMode, name) < 0)
         return -1;
     const int number = device().props().KPKNumber;
-    const FiscalDocument *document = m_core->records().documentByFiscalNumber(number);
+    const std::optional<FiscalDocument> document = m_core->documentByFiscalNumber(number);
     if (!document) {
         return device().fail(Code::DocumentNotFound,
                              QStringLiteral("%1: KPKNumber = %2; фискальные документы 1..%3")
@@ -333,7 +328,7 @@ int FiscalReportsModule::registrationReport()
     if (!r.fiscalised())
         return device().fail(Code::NotFiscal, QStringLiteral("%1: регистраций еще не было (Fiscalization)").arg(name));
     const Registration &registration = r.registrations.last();
-    const FiscalDocument *document = r.documentByFiscalNumber(registration.fiscalNumber);
+    const std::optional<FiscalDocument> document = m_core->documentByFiscalNumber(registration.fiscalNumber);
     QStringList body = m_core->wrapped(registration.number == 1 ? QStringLiteral("ОТЧЕТ О РЕГИСТРАЦИИ")
                                                                 : QStringLiteral("ОТЧЕТ ОБ ИЗМЕНЕНИИ ПАРАМЕТРОВ РЕГИСТРАЦИИ"),
                                        1);
@@ -354,14 +349,9 @@ int FiscalReportsModule::calculationState()
     if (m_kit.begin(kAnyMode, name) < 0 || requireStorage(name) < 0)
         return -1;
     const FiscalRecords &r = m_core->records();
-    const QList<const FiscalDocument *> unsent = unsentDocuments();
     QStringList body = m_core->columns(QStringLiteral("ФН"), r.storageNumber());
     body += m_core->columns(QStringLiteral("СМЕНА"), QString::number(r.shiftOpen ? r.shift.number : r.lastClosedShift()));
-    body += m_core->columns(QStringLiteral("НЕПЕРЕДАННЫХ ФД"), QString::number(unsent.size()));
-    if (!unsent.isEmpty()) {
-        body += m_core->columns(QStringLiteral("ПЕРВЫЙ НЕПЕРЕДАННЫЙ ФД"), QString::number(unsent.first()->fiscalNumber));
-        body += m_core->columns(QStringLiteral("ОТ"), m_core->dateTime(unsent.first()->time));
-    }
+    body += unsentLines();
     return m_kit.issue(QStringLiteral("ОТЧЕТ О ТЕКУЩЕМ СОСТОЯНИИ РАСЧЕТОВ"), body);
 }
 
@@ -374,7 +364,7 @@ int FiscalReportsModule::operatorDiagnostics()
     const int port = services.value ? int(services.value(kValueOperatorPort)) : 0;
     QStringList body = m_core->columns(QStringLiteral("СЕРВЕР ОФД"), server.isEmpty() ? QStringLiteral("НЕ ЗАДАН") : server);
     body += m_core->columns(QStringLiteral("ПОРТ"), QString::number(port));
-    body += m_core->columns(QStringLiteral("НЕПЕРЕДАННЫХ ФД"), QString::number(unsentDocuments().size()));
+    body += m_core->columns(QStringLiteral("НЕПЕРЕДАННЫХ ФД"), QString::number(m_core->documentCount(m_core->unsentDocuments())));
     body.append(m_core->rule());
     body += m_core->columns(QStringLiteral("РЕЗУЛЬТАТ"), QStringLiteral("НЕТ СОЕДИНЕНИЯ"));
     body += m_core->wrapped(QStringLiteral("ВИРТУАЛЬНАЯ ККТ НЕ ПЕРЕДАЕТ ДОКУМЕНТЫ В ОФД"), 1);
@@ -427,18 +417,9 @@ int FiscalReportsModule::unsentCounters()
     const QString name = QStringLiteral("Report 49 (счетчики по непереданным ФД)");
     if (m_kit.begin(kAnyMode, name) < 0 || requireStorage(name) < 0)
         return -1;
-    const QList<const FiscalDocument *> unsent = unsentDocuments();
-    std::map<int, Tally> byType;
-    for (const FiscalDocument *document : unsent) {
-        if (document->kind == DocumentKind::Receipt)
-            byType[document->receiptType].add(document->total);
-    }
+    const std::map<int, Tally> byType = m_core->receiptTotals(m_core->unsentDocuments());
     QStringList body = m_core->columns(QStringLiteral("ФН"), m_core->records().storageNumber());
-    body += m_core->columns(QStringLiteral("НЕПЕРЕДАННЫХ ФД"), QString::number(unsent.size()));
-    if (!unsent.isEmpty()) {
-        body += m_core->columns(QStringLiteral("ПЕРВЫЙ НЕПЕРЕДАННЫЙ ФД"), QString::number(unsent.first()->fiscalNumber));
-        body += m_core->columns(QStringLiteral("ОТ"), m_core->dateTime(unsent.first()->time));
-    }
+    body += unsentLines();
     body.append(m_core->rule());
     for (const auto &entry : byType) {
         body.append(receiptTypeTitle(entry.first));

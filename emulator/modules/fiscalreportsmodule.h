@@ -46,8 +46,9 @@ private:
     // false after recording a failure (a wrong range, nothing in it).
     bool shiftsInRange(const QString &report, bool byDates, QList<const ShiftRecord *> *shifts,
                        QStringList *rangeLines);
-    QList<const FiscalDocument *> unsentDocuments() const;
     int requireStorage(const QString &report) const;
+    // How many fiscal documents wait to be sent, and the first of them.
+    QStringList unsentLines() const;
 
     std::shared_ptr<FiscalCore> m_core;
     ReportKit m_kit;

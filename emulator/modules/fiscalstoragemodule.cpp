@@ -128,16 +128,31 @@ void FiscalStorageModule::registerActions(ActionRegistry &registry)
 void FiscalStorageModule::resetState()
 {
     m_core->records().resetStorage();
+    m_core->store().forgetStorage();
+}
+
+const char *FiscalStorageModule::schema() const
+{
+    return FiscalStore::schema();
+}
+
+bool FiscalStorageModule::load(Database &db, QString *error)
+{
+    return m_core->store().loadStorage(db, &m_core->records(), error);
+}
+
+bool FiscalStorageModule::store(Database &db)
+{
+    return m_core->store().storeStorage(db, m_core->records());
 }
 
 bool FiscalStorageModule::loadState(const QJsonObject &section, QString *error)
 {
-    return m_core->records().storageFromJson(section, error);
-}
-
-QJsonObject FiscalStorageModule::saveState() const
-{
-    return m_core->records().storageToJson();
+    QList<FiscalDocument> documents;
+    if (!m_core->records().storageFromJson(section, error, &documents))
+        return false;
+    m_core->store().importDocuments(std::move(documents));
+    return true;
 }
 
 // ---- checks
@@ -182,7 +197,7 @@ int FiscalStorageModule::requireNotFiscal(const char *action)
         return 0;
     return device().fail(Code::AlreadyFiscal,
                          QStringLiteral("%1 возможна только до фискализации; ККТ фискализирована %2")
-                             .arg(QLatin1String(action))
+                             .arg(QString::fromUtf8(action))
                              .arg(r.registrations.first().time.toString(QStringLiteral("dd.MM.yyyy hh:mm"))));
 }
 
@@ -194,7 +209,7 @@ int FiscalStorageModule::requireShiftClosed(const char *action)
     if (!r.shiftOpen)
         return 0;
     return device().fail(Code::ShiftOpen,
-                         QStringLiteral("%1: открыта смена %2; снимите Z-отчет").arg(QLatin1String(action)).arg(r.shift.number));
+                         QStringLiteral("%1: открыта смена %2; снимите Z-отчет").arg(QString::fromUtf8(action)).arg(r.shift.number));
 }
 
 // ---- serial number, fiscalisation, storage
@@ -209,8 +224,6 @@ int FiscalStorageModule::setSerialNumber()
                              QStringLiteral("SerialNumber «%1»: от 1 до %2 цифр").arg(serial).arg(kMaxSerialLength));
     }
     m_core->records().serialNumber = serial;
-    if (device().commit() < 0)
-        return -1;
     m_core->refreshStatus();
     return 0;
 }
@@ -279,8 +292,6 @@ int FiscalStorageModule::fiscalization()
     r.registrations.last().document = issued.number;
     r.registrations.last().fiscalNumber = issued.fiscalNumber;
     const QStringList printed = issued.lines;
-    if (device().commit() < 0)
-        return -1;
     m_core->refreshStatus();
     return m_core->print(printed, true);
 }
@@ -323,8 +334,6 @@ int FiscalStorageModule::activate()
     document.time = unit.activated;
     document.operatorNumber = m_core->currentOperator();
     const QStringList printed = m_core->issue(document, lines, false).lines;
-    if (device().commit() < 0)
-        return -1;
     return m_core->print(printed, true);
 }
 
@@ -350,8 +359,6 @@ int FiscalStorageModule::closeArchive()
     const FiscalDocument &issued = m_core->issue(document, lines, false);
     const QStringList printed = issued.lines;
     r.storages.last().closed = issued.time;
-    if (device().commit() < 0)
-        return -1;
     return m_core->print(printed, true);
 }
 
@@ -411,7 +418,7 @@ int FiscalStorageModule::getStatus()
 int FiscalStorageModule::getKpk()
 {
     PropertyStore &props = device().props();
-    const FiscalDocument *document = m_core->records().documentByFiscalNumber(props.KPKNumber);
+    const std::optional<FiscalDocument> document = m_core->documentByFiscalNumber(props.KPKNumber);
     if (!document) {
         return device().fail(Code::DocumentNotFound,
                              QStringLiteral("KPKNumber = %1: фискальные документы имеют номера 1..%2")
@@ -497,7 +504,7 @@ bool FiscalStorageModule::fnAnswer(const QByteArray &command, QByteArray *answer
         quint32 number = 0;
         for (int i = 0; i < 4; ++i)
             number |= quint32(quint8(command.at(1 + i))) << (8 * i);
-        const FiscalDocument *document = r.documentByFiscalNumber(number);
+        const std::optional<FiscalDocument> document = m_core->documentByFiscalNumber(number);
         if (!document) {
             device().fail(Code::DocumentNotFound,
                           QStringLiteral("ФД %1 нет; последний ФД %2").arg(number).arg(r.lastFiscalNumber));
@@ -559,8 +566,6 @@ int FiscalStorageModule::resetSummary()
     document.kind = DocumentKind::Report;
     document.operatorNumber = m_core->currentOperator();
     const QStringList printed = m_core->issue(document, lines, false).lines;
-    if (device().commit() < 0)
-        return -1;
     m_core->refreshStatus();
     return m_core->print(printed, true);
 }
@@ -572,19 +577,13 @@ int FiscalStorageModule::techZero()
         return -1;
     // The whole fiscal memory back to the factory state; only the serial
     // number, set at the factory, stays.
-    FiscalRecords &r = m_core->records();
-    const QString serial = r.serialNumber;
-    r.resetShifts();
-    r.resetStorage();
-    r.serialNumber = serial;
+    m_core->resetArchive();
     QStringList lines = m_core->documentHead(false);
     lines.append(m_core->centered(QStringLiteral("ТЕХНОЛОГИЧЕСКОЕ ОБНУЛЕНИЕ")));
     lines.append(m_core->centered(QStringLiteral("ПАМЯТЬ ККТ ОЧИЩЕНА")));
     FiscalDocument document;
     document.kind = DocumentKind::Report;
     const QStringList printed = m_core->issue(document, lines, false).lines;
-    if (device().commit() < 0)
-        return -1;
     m_core->refreshStatus();
     return m_core->print(printed, true);
 }

@@ -22,8 +22,10 @@ public:
 
     QString stateKey() const override { return QStringLiteral("fiscalStorage"); }
     void resetState() override;
+    const char *schema() const override;
+    bool load(Database &db, QString *error) override;
+    bool store(Database &db) override;
     bool loadState(const QJsonObject &section, QString *error) override;
-    QJsonObject saveState() const override;
 
     // ИНН: 10 digits (organisation) or 12 (person) with valid check digits.
     static bool checkInn(const QString &inn, QString *reason);

@@ -99,17 +99,15 @@ QJsonObject JournalReportsModule::saveState() const
 
 // ---- shared
 
-QList<const FiscalDocument *> JournalReportsModule::shiftDocuments() const
+QList<FiscalDocument> JournalReportsModule::shiftDocuments() const
 {
-    QList<const FiscalDocument *> documents;
     const FiscalRecords &r = m_core->records();
     if (!r.shiftOpen)
-        return documents;
-    for (const FiscalDocument &document : r.documents) {
-        if (document.session == r.shift.number && document.kind != DocumentKind::Report)
-            documents.append(&document);
-    }
-    return documents;
+        return QList<FiscalDocument>();
+    DocumentQuery query;
+    query.session = r.shift.number;
+    query.withoutReports = true;
+    return m_core->documents(query);
 }
 
 QStringList JournalReportsModule::shiftHeading() const
@@ -139,11 +137,11 @@ int JournalReportsModule::clearControlTape()
     const QString name = QStringLiteral("Report 0 (гашение контрольной ленты)");
     if (m_kit.begin(kZReportMode, name) < 0)
         return -1;
-    const QList<const FiscalDocument *> documents = m_journal->documents(m_core->records());
+    const QList<FiscalDocument> documents = m_journal->documents(*m_core);
     QStringList body = m_core->columns(QStringLiteral("ДОКУМЕНТОВ В ЭЖ"), QString::number(documents.size()));
     if (!documents.isEmpty()) {
-        body += m_core->columns(QStringLiteral("С ФД"), QString::number(documents.first()->fiscalNumber));
-        body += m_core->columns(QStringLiteral("ПО ФД"), QString::number(documents.last()->fiscalNumber));
+        body += m_core->columns(QStringLiteral("С ФД"), QString::number(documents.first().fiscalNumber));
+        body += m_core->columns(QStringLiteral("ПО ФД"), QString::number(documents.last().fiscalNumber));
     }
     body.append(m_core->centered(QStringLiteral("ЭЖ ОЧИЩЕН")));
     return m_kit.issue(QStringLiteral("ГАШЕНИЕ КОНТРОЛЬНОЙ ЛЕНТЫ"), body, 0,
@@ -156,11 +154,11 @@ int JournalReportsModule::departments()
         return -1;
     // What each department sold, after storno, discounts and charges.
     std::map<int, TypeTallies> byDepartment;
-    for (const FiscalDocument *document : shiftDocuments()) {
-        if (document->kind != DocumentKind::Receipt || !document->hasReceipt)
+    for (const FiscalDocument &document : shiftDocuments()) {
+        if (document.kind != DocumentKind::Receipt || !document.hasReceipt)
             continue;
-        for (const Position &position : document->receipt.positions)
-            byDepartment[position.department].byType[document->receiptType].add(position.final);
+        for (const Position &position : document.receipt.positions)
+            byDepartment[position.department].byType[document.receiptType].add(position.final);
     }
     QStringList body = shiftHeading();
     for (const auto &entry : byDepartment) {
@@ -183,13 +181,13 @@ int JournalReportsModule::cashiers()
         Tally outcome;
     };
     std::map<int, Cashier> byOperator;
-    for (const FiscalDocument *document : shiftDocuments()) {
-        if (document->kind == DocumentKind::Receipt)
-            byOperator[document->operatorNumber].receipts.byType[document->receiptType].add(document->total);
-        else if (document->kind == DocumentKind::CashIncome)
-            byOperator[document->operatorNumber].income.add(document->total);
-        else if (document->kind == DocumentKind::CashOutcome)
-            byOperator[document->operatorNumber].outcome.add(document->total);
+    for (const FiscalDocument &document : shiftDocuments()) {
+        if (document.kind == DocumentKind::Receipt)
+            byOperator[document.operatorNumber].receipts.byType[document.receiptType].add(document.total);
+        else if (document.kind == DocumentKind::CashIncome)
+            byOperator[document.operatorNumber].income.add(document.total);
+        else if (document.kind == DocumentKind::CashOutcome)
+            byOperator[document.operatorNumber].outcome.add(document.total);
     }
     QStringList body = shiftHeading();
     for (const auto &entry : byOperator) {
@@ -211,11 +209,11 @@ int JournalReportsModule::hours()
     if (m_kit.begin(kXReportMode, QStringLiteral("Report 10 (отчет по часам)")) < 0)
         return -1;
     std::map<QDateTime, TypeTallies> byHour;
-    for (const FiscalDocument *document : shiftDocuments()) {
-        if (document->kind != DocumentKind::Receipt)
+    for (const FiscalDocument &document : shiftDocuments()) {
+        if (document.kind != DocumentKind::Receipt)
             continue;
-        const QDateTime hour(document->time.date(), QTime(document->time.time().hour(), 0));
-        byHour[hour].byType[document->receiptType].add(document->total);
+        const QDateTime hour(document.time.date(), QTime(document.time.time().hour(), 0));
+        byHour[hour].byType[document.receiptType].add(document.total);
     }
     QStringList body = shiftHeading();
     for (const auto &entry : byHour) {
@@ -238,11 +236,11 @@ int JournalReportsModule::quantities()
         Money sum = 0;
     };
     std::map<int, QList<Goods>> byType;
-    for (const FiscalDocument *document : shiftDocuments()) {
-        if (document->kind != DocumentKind::Receipt || !document->hasReceipt)
+    for (const FiscalDocument &document : shiftDocuments()) {
+        if (document.kind != DocumentKind::Receipt || !document.hasReceipt)
             continue;
-        QList<Goods> &goods = byType[document->receiptType];
-        for (const Position &position : document->receipt.positions) {
+        QList<Goods> &goods = byType[document.receiptType];
+        for (const Position &position : document.receipt.positions) {
             int index = -1;
             for (int i = 0; i < goods.size() && index < 0; ++i) {
                 if (goods[i].name == position.name)
@@ -278,11 +276,7 @@ int JournalReportsModule::documentByNumber()
         return -1;
     const int number = device().props().DocNumber;
     const FiscalRecords &r = m_core->records();
-    const FiscalDocument *found = nullptr;
-    for (const FiscalDocument &document : r.documents) {
-        if (document.number == number)
-            found = &document;
-    }
+    const std::optional<FiscalDocument> found = m_core->document(number);
     if (!found) {
         return device().fail(Code::DocumentNotFound,
                              QStringLiteral("%1: DocNumber = %2; документы 1..%3")
@@ -305,17 +299,17 @@ int JournalReportsModule::controlTape(bool full)
     // Printing the control tape only reads it; clearing it is a report with clearing.
     if (m_kit.begin(clear ? kZReportMode : kXReportMode, name) < 0)
         return -1;
-    const QList<const FiscalDocument *> documents = m_journal->documents(m_core->records());
+    const QList<FiscalDocument> documents = m_journal->documents(*m_core);
     if (documents.isEmpty()) {
         return device().fail(Code::NoReportData,
-                             QStringLiteral("%1: ЭЖ пуст (очищен после документа %2)").arg(name).arg(m_journal->start(m_core->records())));
+                             QStringLiteral("%1: ЭЖ пуст (очищен после документа %2)").arg(name).arg(m_journal->start(*m_core)));
     }
     QStringList body;
     if (full) {
         body = m_kit.documentLines(documents);
     } else {
-        for (const FiscalDocument *document : documents)
-            body += m_kit.documentSummary(*document);
+        for (const FiscalDocument &document : documents)
+            body += m_kit.documentSummary(document);
     }
     body.append(m_core->rule());
     body += m_core->columns(QStringLiteral("ДОКУМЕНТОВ"), QString::number(documents.size()));
@@ -334,10 +328,10 @@ int JournalReportsModule::journalByDocuments()
     qint64 from = 0, to = 0;
     if (!m_kit.documentRange(name, &from, &to))
         return -1;
-    QList<const FiscalDocument *> documents;
-    const QList<const FiscalDocument *> journal = m_journal->documents(m_core->records());
-    for (const FiscalDocument *document : journal) {
-        if (document->number >= from && document->number <= to)
+    QList<FiscalDocument> documents;
+    const QList<FiscalDocument> journal = m_journal->documents(*m_core);
+    for (const FiscalDocument &document : journal) {
+        if (document.number >= from && document.number <= to)
             documents.append(document);
     }
     if (documents.isEmpty()) {
@@ -348,8 +342,8 @@ int JournalReportsModule::journalByDocuments()
                                  .arg(to)
                                  .arg(journal.isEmpty() ? QStringLiteral("нет документов")
                                                         : QStringLiteral("документы %1..%2")
-                                                              .arg(journal.first()->number)
-                                                              .arg(journal.last()->number)));
+                                                              .arg(journal.first().number)
+                                                              .arg(journal.last().number)));
     }
     QStringList body = m_core->columns(QStringLiteral("ДОКУМЕНТЫ"), QStringLiteral("%1 - %2").arg(from).arg(to));
     body.append(m_core->rule());
@@ -359,10 +353,10 @@ int JournalReportsModule::journalByDocuments()
 }
 
 bool JournalReportsModule::journalOfShifts(const QString &name, int from, int to,
-                                           QList<const FiscalDocument *> *documents)
+                                           QList<FiscalDocument> *documents)
 {
-    for (const FiscalDocument *document : m_journal->documents(m_core->records())) {
-        if (document->session >= from && document->session <= to)
+    for (const FiscalDocument &document : m_journal->documents(*m_core)) {
+        if (document.session >= from && document.session <= to)
             documents->append(document);
     }
     if (documents->isEmpty()) {
@@ -381,7 +375,7 @@ int JournalReportsModule::journalByShifts()
     int from = 0, to = 0;
     if (!m_kit.shiftRange(name, &from, &to))
         return -1;
-    QList<const FiscalDocument *> documents;
+    QList<FiscalDocument> documents;
     if (!journalOfShifts(name, from, to, &documents))
         return -1;
     QStringList body = m_core->columns(QStringLiteral("СМЕНЫ"), QStringLiteral("%1 - %2").arg(from).arg(to));
@@ -399,7 +393,7 @@ int JournalReportsModule::sdCardReport()
     int from = 0, to = 0;
     if (!m_kit.shiftRange(name, &from, &to))
         return -1;
-    QList<const FiscalDocument *> documents;
+    QList<FiscalDocument> documents;
     if (!journalOfShifts(name, from, to, &documents))
         return -1;
     if (m_core->requirePrinter() < 0)
@@ -441,7 +435,7 @@ int JournalReportsModule::serviceReport()
     body += core.columns(QStringLiteral("ЗН ККТ"), r.serialNumber.isEmpty() ? QStringLiteral("НЕ ВВЕДЕН") : r.serialNumber);
     body += core.columns(QStringLiteral("ДОКУМЕНТОВ"), QString::number(r.lastDocumentNumber));
     body += core.columns(QStringLiteral("ФИСКАЛЬНЫХ ДОКУМЕНТОВ"), QString::number(r.lastFiscalNumber));
-    body += core.columns(QStringLiteral("В ЭЖ"), QString::number(m_journal->documents(r).size()));
+    body += core.columns(QStringLiteral("В ЭЖ"), QString::number(m_journal->count(core)));
     body += core.columns(QStringLiteral("ЗАКРЫТО СМЕН"), QString::number(r.closedShifts.size()));
     body += core.columns(QStringLiteral("СВОБОДНО ЗАПИСЕЙ ФП"),
                          QString::number(fiscal::kMaxShiftRecords - r.closedShifts.size()));
@@ -533,8 +527,6 @@ int JournalReportsModule::testRun()
     document.operatorNumber = m_core->currentOperator();
     const FiscalDocument &issued = m_core->issue(document, all, false);
     const QStringList closing = issued.lines.mid(all.size());
-    if (device().commit() < 0)
-        return -1;
 
     // The cycles come out one by one, the period apart.
     for (int i = 0; i < parts.size(); ++i) {
@@ -544,8 +536,12 @@ int JournalReportsModule::testRun()
             chunk += closing;
         if (services.printDocument && services.printDocument(chunk, last) < 0)
             return -1;
-        if (!last && period > 0)
-            QThread::sleep(unsigned(period));
+        if (!last && period > 0) {
+            device().afterCommit([period] {
+                QThread::sleep(unsigned(period));
+                return 0;
+            });
+        }
     }
     return 0;
 }

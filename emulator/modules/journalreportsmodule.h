@@ -26,6 +26,10 @@ public:
     void resetState() override;
     bool loadState(const QJsonObject &section, QString *error) override;
     QJsonObject saveState() const override;
+    QByteArray stateFingerprint() const override
+    {
+        return fingerprintOf(m_journal->clearedThrough, m_journal->clearedAt.toMSecsSinceEpoch());
+    }
 
 private:
     int clearControlTape();        // 0
@@ -43,13 +47,13 @@ private:
     int testRun();                 // 44
 
     // The receipts of the open shift; empty when none is open.
-    QList<const FiscalDocument *> shiftDocuments() const;
+    QList<FiscalDocument> shiftDocuments() const;
     // "СМЕНА n" of the open shift, or "СМЕНА ЗАКРЫТА".
     QStringList shiftHeading() const;
     void markCleared(const FiscalDocument &report);
     // The journal's documents of shifts `from` to `to`; none records the
     // failure and gives false.
-    bool journalOfShifts(const QString &name, int from, int to, QList<const FiscalDocument *> *documents);
+    bool journalOfShifts(const QString &name, int from, int to, QList<FiscalDocument> *documents);
 
     std::shared_ptr<FiscalCore> m_core;
     std::shared_ptr<ElectronicJournal> m_journal;

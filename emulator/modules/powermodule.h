@@ -19,6 +19,10 @@ public:
     void resetState() override;
     bool loadState(const QJsonObject &section, QString *error) override;
     QJsonObject saveState() const override;
+    QByteArray stateFingerprint() const override
+    {
+        return fingerprintOf(m_count, m_first.toMSecsSinceEpoch(), m_last.toMSecsSinceEpoch());
+    }
 
     int connected() override;
 

@@ -10,6 +10,8 @@
 #include <QJsonArray>
 #include <QThread>
 
+#include <memory>
+
 namespace vreg {
 
 namespace {
@@ -334,9 +336,7 @@ int PrintingModule::output(const Document &document)
     if (!device().settings().paperPresent()) {
         m_pending = document;
         m_hasPending = true;
-        const int saved = device().commit();
-        if (saved < 0)
-            return saved;
+        device().commit(); // the document waits although the action fails
         return device().fail(Code::NoPaper,
                              QStringLiteral("Документ (%1 строк) не напечатан; ContinuePrint допечатает его, когда "
                                             "бумага будет вставлена")
@@ -347,66 +347,73 @@ int PrintingModule::output(const Document &document)
 
 int PrintingModule::write(const Document &document)
 {
+    // The tapes are opened now, so that a tape that cannot be written fails
+    // the action before anything is stored; the lines go onto them once the
+    // action's memory is stored, as a printer prints what its register has
+    // already registered.
     const QString folder = device().dataFolder();
-    QFile receipt(VirtualTape(folder).path());
-    QFile control(folder + QLatin1Char('/') + controlTapeFileName());
-    if (!document.receipt.isEmpty() && !receipt.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    auto receipt = std::make_shared<QFile>(VirtualTape(folder).path());
+    auto control = std::make_shared<QFile>(folder + QLatin1Char('/') + controlTapeFileName());
+    if (!document.receipt.isEmpty() && !receipt->open(QIODevice::WriteOnly | QIODevice::Append)) {
         return device().fail(Code::MemoryError,
                              QStringLiteral("Лента %1 не записывается: %2")
-                                 .arg(receipt.fileName(), receipt.errorString()));
+                                 .arg(receipt->fileName(), receipt->errorString()));
     }
-    if (!document.control.isEmpty() && !control.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (!document.control.isEmpty() && !control->open(QIODevice::WriteOnly | QIODevice::Append)) {
         return device().fail(Code::MemoryError, QStringLiteral("Контрольная лента %1 не записывается: %2")
-                                                    .arg(control.fileName(), control.errorString()));
+                                                    .arg(control->fileName(), control->errorString()));
     }
-    const int speed = device().settings().printSpeed();
     const qsizetype count = qMax(document.receipt.size(), document.control.size());
-
-    // ---- the tape as paper: the text tapes get the text of images and
-    // blanks for double width; the receipt tape is drawn as paper (a PNG of
-    // the tape folder and the live tape window) before its lines come out.
-    const Services &services = device().services();
-    auto text = [&](const QStringList &lines) {
-        QList<QStringList> out;
-        for (const QString &line : lines)
-            out << (services.tapeText ? services.tapeText(line) : QStringList{line});
-        return out;
-    };
-    const QList<QStringList> receiptText = text(document.receipt);
-    const QList<QStringList> controlText = text(document.control);
-    if (services.paperDocument && !document.receipt.isEmpty())
-        services.paperDocument(document.receipt, speed > 0 ? int(count * 1000 / speed) : 0);
-    // ---- end of the paper
-
-    // Both tapes advance together, one line at a time at the printing
-    // speed, so that a follower of the tape sees the document come out.
-    QElapsedTimer clock;
-    clock.start();
-    for (qsizetype i = 0; i < count; ++i) {
-        if (i < receiptText.size()) {
-            for (const QString &line : receiptText[i])
-                receipt.write(line.toUtf8() + '\n');
-            receipt.flush();
-        }
-        if (i < controlText.size()) {
-            for (const QString &line : controlText[i])
-                control.write(line.toUtf8() + '\n');
-            control.flush();
-        }
-        if (speed > 0) {
-            const qint64 due = (i + 1) * 1000 / speed;
-            const qint64 left = due - clock.elapsed();
-            if (left > 0)
-                QThread::msleep(static_cast<unsigned long>(left));
-        }
-    }
-    const bool failed = (receipt.isOpen() && receipt.error() != QFileDevice::NoError)
-        || (control.isOpen() && control.error() != QFileDevice::NoError);
-    if (failed)
-        return device().fail(Code::MemoryError, QStringLiteral("Ошибка записи ленты в %1").arg(folder));
     m_lines += count;
     m_cuts += document.cuts;
-    return device().commit();
+    const int speed = device().settings().printSpeed();
+    device().afterCommit([this, document, receipt, control, speed, count, folder] {
+        // ---- the tape as paper: the text tapes get the text of images and
+        // blanks for double width; the receipt tape is drawn as paper (a PNG
+        // of the tape folder and the live tape window) before its lines come
+        // out.
+        const Services &services = device().services();
+        auto text = [&](const QStringList &lines) {
+            QList<QStringList> out;
+            for (const QString &line : lines)
+                out << (services.tapeText ? services.tapeText(line) : QStringList{line});
+            return out;
+        };
+        const QList<QStringList> receiptText = text(document.receipt);
+        const QList<QStringList> controlText = text(document.control);
+        if (services.paperDocument && !document.receipt.isEmpty())
+            services.paperDocument(document.receipt, speed > 0 ? int(count * 1000 / speed) : 0);
+        // ---- end of the paper
+
+        // Both tapes advance together, one line at a time at the printing
+        // speed, so that a follower of the tape sees the document come out.
+        QElapsedTimer clock;
+        clock.start();
+        for (qsizetype i = 0; i < count; ++i) {
+            if (i < receiptText.size()) {
+                for (const QString &line : receiptText[i])
+                    receipt->write(line.toUtf8() + '\n');
+                receipt->flush();
+            }
+            if (i < controlText.size()) {
+                for (const QString &line : controlText[i])
+                    control->write(line.toUtf8() + '\n');
+                control->flush();
+            }
+            if (speed > 0) {
+                const qint64 due = (i + 1) * 1000 / speed;
+                const qint64 left = due - clock.elapsed();
+                if (left > 0)
+                    QThread::msleep(static_cast<unsigned long>(left));
+            }
+        }
+        const bool failed = (receipt->isOpen() && receipt->error() != QFileDevice::NoError)
+            || (control->isOpen() && control->error() != QFileDevice::NoError);
+        if (failed)
+            return device().fail(Code::MemoryError, QStringLiteral("Ошибка записи ленты в %1").arg(folder));
+        return 0;
+    });
+    return 0;
 }
 
 int PrintingModule::printText()
@@ -453,16 +460,12 @@ int PrintingModule::continuePrint()
                              QStringLiteral("Вставьте бумагу: документ (%1 строк) ждёт печати")
                                  .arg(qMax(m_pending.receipt.size(), m_pending.control.size())));
     }
+    // Should the tape not take it, the failed action leaves the document
+    // waiting as it was.
     const Document document = m_pending;
     m_hasPending = false;
     m_pending = Document();
-    const int written = write(document);
-    if (written < 0) {
-        // Nothing is lost: the document waits again.
-        m_pending = document;
-        m_hasPending = true;
-    }
-    return written;
+    return write(document);
 }
 
 int PrintingModule::addField()

@@ -30,6 +30,16 @@ public:
     void resetState() override;
     bool loadState(const QJsonObject &section, QString *error) override;
     QJsonObject saveState() const override;
+    // An interrupted document is set and cleared by actions of their own, so
+    // its sizes tell it apart from the one stored before.
+    QByteArray stateFingerprint() const override
+    {
+        return fingerprintOf(m_lines, m_cuts, m_hasPending, m_pending.receipt.size(), m_pending.control.size(),
+                             m_pending.cuts);
+    }
+    // The printer's life counters and an interrupted document, like a real
+    // printer's, may be lost in a power cut.
+    Durability stateDurability() const override { return Durability::Working; }
 
     void disconnected() override;
 

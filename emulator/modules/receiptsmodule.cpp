@@ -1,8 +1,10 @@
 #include "modules/receiptsmodule.h"
 
 #include "core/device.h"
+#include "modules/tapelayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vreg {
 
@@ -113,6 +115,17 @@ void ReceiptsModule::registerActions(ActionRegistry &registry)
 void ReceiptsModule::resetState()
 {
     m_core->records().resetShifts();
+    m_core->store().forgetShifts();
+}
+
+bool ReceiptsModule::load(Database &db, QString *error)
+{
+    return m_core->store().loadShifts(db, &m_core->records(), error);
+}
+
+bool ReceiptsModule::store(Database &db)
+{
+    return m_core->store().storeShifts(db, m_core->records());
 }
 
 bool ReceiptsModule::loadState(const QJsonObject &section, QString *error)
@@ -120,15 +133,15 @@ bool ReceiptsModule::loadState(const QJsonObject &section, QString *error)
     return m_core->records().shiftsFromJson(section, error);
 }
 
-QJsonObject ReceiptsModule::saveState() const
-{
-    return m_core->records().shiftsToJson();
-}
-
 int ReceiptsModule::connected()
 {
     m_core->refreshStatus();
     return 0;
+}
+
+void ReceiptsModule::reloaded()
+{
+    m_core->refreshStatus();
 }
 
 // ---- checks shared by the actions
@@ -140,7 +153,7 @@ int ReceiptsModule::checkShiftUsable(const char *action)
         if (m_core->shiftExpired()) {
             return device().fail(Code::ShiftExpired,
                                  QStringLiteral("%1: смена %2 открыта %3, более 24 часов назад; снимите Z-отчет")
-                                     .arg(QLatin1String(action))
+                                     .arg(QString::fromUtf8(action))
                                      .arg(r.shift.number)
                                      .arg(r.shift.opened.toString(QStringLiteral("dd.MM.yyyy hh:mm"))));
         }
@@ -165,7 +178,7 @@ int ReceiptsModule::checkReceiptOfType(int receiptType, const char *action)
         if (r.receipt.type != receiptType) {
             return device().fail(Code::ReceiptOfOtherType,
                                  QStringLiteral("%1 регистрирует в чеке типа %2 (%3), открыт чек типа %4 (%5)")
-                                     .arg(QLatin1String(action))
+                                     .arg(QString::fromUtf8(action))
                                      .arg(receiptType)
                                      .arg(receiptTypeTitle(receiptType).toLower())
                                      .arg(r.receipt.type)
@@ -182,7 +195,7 @@ int ReceiptsModule::checkPositionsMayChange(const char *action)
     if (receipt.paid() > 0) {
         return device().fail(Code::ReceiptInPayment,
                              QStringLiteral("%1: в чеке уже внесена оплата %2; отмените ее (StornoPayment) или закройте чек")
-                                 .arg(QLatin1String(action), FiscalCore::money(receipt.paid())));
+                                 .arg(QString::fromUtf8(action), FiscalCore::money(receipt.paid())));
     }
     return 0;
 }
@@ -229,13 +242,13 @@ int ReceiptsModule::departmentTax(int department) const
 
 int ReceiptsModule::finish(const QList<Chunk> &chunks)
 {
-    if (device().commit() < 0)
-        return -1;
-    m_core->refreshStatus();
+    // Printing goes onto the paper only once the action is stored; a text
+    // the printer refuses fails the action before anything is.
     for (const Chunk &chunk : chunks) {
         if (m_core->print(chunk.lines, chunk.cut) < 0)
             return -1;
     }
+    m_core->refreshStatus();
     return 0;
 }
 
@@ -319,6 +332,14 @@ int ReceiptsModule::registerPosition(int receiptType, PositionSet set, const cha
         return device().fail(Code::InvalidPositionField,
                              QStringLiteral("Name: %1 символов, не более %2").arg(p.name.size()).arg(kMaxNameLength));
     }
+    // Checked here, not when printing: a receipt printed without its
+    // positions (PrintCheck 0) keeps the name in the archive all the same.
+    {
+        QList<tape::Piece> pieces;
+        QString error;
+        if (!tape::parseMarks(p.name, false, &pieces, &error))
+            return device().fail(Code::InvalidTextMark, QStringLiteral("Name: %1").arg(error));
+    }
     const int wrap = props.TextWrap;
     if (wrap < 0 || wrap > 2)
         return device().fail(Code::InvalidPositionField, QStringLiteral("TextWrap = %1; допустимо 0..2").arg(wrap));
@@ -345,7 +366,12 @@ int ReceiptsModule::registerPosition(int receiptType, PositionSet set, const cha
             return device().fail(Code::InvalidTaxNumber,
                                  QStringLiteral("TaxNumber = %1; допустимо 0 (налог секции) .. 6").arg(taxNumber));
         }
-        if (!FiscalCore::toMoney(props.PositionSum, &positionSum) || positionSum < 0 || positionSum > fiscal::kMaxAmount) {
+        if (!std::isnan(props.PositionSum) && props.PositionSum > 0
+            && (!FiscalCore::toMoney(props.PositionSum, &positionSum) || positionSum > fiscal::kMaxAmount)) {
+            return device().fail(Code::AmountOverflow,
+                                 QStringLiteral("PositionSum = %1 больше 9999999999.99").arg(valueText(props.PositionSum)));
+        }
+        if (!FiscalCore::toMoney(props.PositionSum, &positionSum) || positionSum < 0) {
             return device().fail(Code::InvalidAmount,
                                  QStringLiteral("PositionSum = %1; допустимо от 0 до 9999999999.99")
                                      .arg(valueText(props.PositionSum)));
@@ -424,41 +450,51 @@ int ReceiptsModule::registerPosition(int receiptType, PositionSet set, const cha
     const bool positionPrinted = set != PositionSet::Full || props.PrintCheck != 0;
     p.printed = positionPrinted;
 
-    // ---- the receipt with the position, checked before anything changes
+    // ---- the receipt with the position, checked before anything changes.
+    // An open receipt takes the position at once and gives it back when it
+    // is refused: checking a copy would make every sale of a long receipt
+    // cost as much as all the sales before it.
     FiscalRecords &r = m_core->records();
     Receipt draft;
-    if (r.receiptOpen) {
-        draft = r.receipt;
-    } else {
-        draft.type = receiptType;
-    }
-    p.id = draft.nextPositionId;
+    draft.type = receiptType;
+    Receipt &target = r.receiptOpen ? r.receipt : draft;
+    p.id = target.nextPositionId;
     p.tags = r.pendingPositionTags;
-    draft.positions.append(p);
-    draft.registrations[size_t(p.department)].add(p.sum);
+    target.positions.append(p);
+    target.registrations[size_t(p.department)].add(p.sum);
+    const auto takeBack = [&](int result) {
+        target.positions.removeLast();
+        Tally &registered = target.registrations[size_t(p.department)];
+        registered.sum -= p.sum;
+        --registered.count;
+        QString ignored;
+        target.recompute(&ignored);
+        return result;
+    };
     QString error;
-    if (!draft.recompute(&error))
-        return device().fail(Code::AmountOverflow, error);
-    if (props.CheckSumm == 1 && fiscal::cashDirection(receiptType) < 0 && draft.total > r.cash) {
-        return device().fail(Code::InsufficientCash,
-                             QStringLiteral("в кассе %1, чек на %2 (CheckSumm = 1)")
-                                 .arg(FiscalCore::money(r.cash), FiscalCore::money(draft.total)));
+    if (!target.recompute(&error))
+        return takeBack(device().fail(Code::AmountOverflow, error));
+    if (props.CheckSumm == 1 && fiscal::cashDirection(receiptType) < 0 && target.total > r.cash) {
+        return takeBack(device().fail(Code::InsufficientCash,
+                                      QStringLiteral("в кассе %1, чек на %2 (CheckSumm = 1)")
+                                          .arg(FiscalCore::money(r.cash), FiscalCore::money(target.total))));
     }
     if (props.TestMode == 1)
-        return 0;
+        return takeBack(0);
     const bool prints = !r.shiftOpen || (r.receiptOpen ? r.receipt.printed && positionPrinted : positionPrinted);
     if (prints && m_core->requirePrinter() < 0)
-        return -1;
+        return takeBack(-1);
 
     // ---- registration
     QList<Chunk> chunks;
-    if (!r.receiptOpen)
+    if (!r.receiptOpen) {
         openReceipt(receiptType, positionPrinted, &chunks);
+        r.receipt.positions.append(p);
+        r.receipt.registrations[size_t(p.department)].add(p.sum);
+        r.receipt.recompute(&error);
+    }
     Receipt &receipt = r.receipt;
-    p.id = receipt.nextPositionId++;
-    receipt.positions.append(p);
-    receipt.registrations[size_t(p.department)].add(p.sum);
-    receipt.recompute(&error);
+    ++receipt.nextPositionId;
     r.pendingPositionTags.clear();
     const QStringList lines = positionLines(receipt.positions.last(), wrap);
     receipt.lines += lines;
@@ -526,6 +562,7 @@ int ReceiptsModule::storno()
     Position &target = draft.positions[index];
     const Position before = target;
     Money taken = 0;
+    ++draft.positionEdits;
     if (quantity == target.quantity) {
         taken = target.sum;
         const int id = target.id;
@@ -604,7 +641,7 @@ int ReceiptsModule::adjust(bool charge, const char *action)
     }
     FiscalRecords &r = m_core->records();
     if (r.receipt.positions.isEmpty())
-        return device().fail(Code::EmptyReceipt, QStringLiteral("%1: в чеке нет позиций").arg(QLatin1String(action)));
+        return device().fail(Code::EmptyReceipt, QStringLiteral("%1: в чеке нет позиций").arg(QString::fromUtf8(action)));
 
     Adjustment a;
     a.charge = charge;
@@ -682,6 +719,7 @@ int ReceiptsModule::tax()
     Receipt draft = r.receipt;
     QStringList lines;
     if (props.Destination == 1) {
+        ++draft.positionEdits;
         Position &last = draft.positions.last();
         if (amount > last.final) {
             return device().fail(Code::InvalidAmount,

@@ -21,8 +21,10 @@ public:
 
     QString stateKey() const override { return QStringLiteral("receipts"); }
     void resetState() override;
+    bool load(Database &db, QString *error) override;
+    bool store(Database &db) override;
     bool loadState(const QJsonObject &section, QString *error) override;
-    QJsonObject saveState() const override;
+    void reloaded() override;
     int connected() override;
 
 private:

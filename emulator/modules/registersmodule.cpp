@@ -377,8 +377,8 @@ RegistersModule::RegistersModule(DeviceContext &context, std::shared_ptr<FiscalC
             return -1;
         Money turnover = 0;
         Money taxes = 0;
-        for (const FiscalDocument *document : shiftReceipts()) {
-            const Receipt &receipt = document->receipt;
+        for (const FiscalDocument &document : shiftReceipts()) {
+            const Receipt &receipt = document.receipt;
             if (receipt.type != type)
                 continue;
             for (const Position &position : receipt.positions) {
@@ -420,15 +420,15 @@ RegistersModule::RegistersModule(DeviceContext &context, std::shared_ptr<FiscalC
         return 0;
     };
     m_registers[44] = [this] {
-        device().props().Count = int(unsentDocuments().size());
+        device().props().Count = int(m_core->documentCount(m_core->unsentDocuments()));
         return 0;
     };
     m_registers[45] = [this] {
-        const QList<const FiscalDocument *> unsent = unsentDocuments();
-        if (unsent.isEmpty())
+        const std::optional<FiscalDocument> first = m_core->firstDocument(m_core->unsentDocuments());
+        if (!first)
             return device().fail(Code::NoRegisterData, QStringLiteral("регистр 45: неотправленных документов нет"));
         PropertyStore &props = device().props();
-        setDateTime(unsent.first()->time, &props.Date, &props.Time);
+        setDateTime(first->time, &props.Date, &props.Time);
         return 0;
     };
     m_registers[46] = sumOf(ofType([](const ReceiptTypeTotals &t) { return t.cancelled.sum; }));
@@ -446,7 +446,7 @@ RegistersModule::RegistersModule(DeviceContext &context, std::shared_ptr<FiscalC
             flags |= 0x04;
         if (r.receiptOpen)
             flags |= 0x08;
-        if (!unsentDocuments().isEmpty())
+        if (m_core->documentCount(m_core->unsentDocuments()) > 0)
             flags |= 0x10;
         props.SerialNumber = r.storageNumber();
         props.FNFlags = flags;
@@ -463,12 +463,8 @@ RegistersModule::RegistersModule(DeviceContext &context, std::shared_ptr<FiscalC
         return 0;
     };
     m_registers[51] = [this] {
-        const FiscalDocument *receipt = nullptr;
-        for (auto it = records().documents.crbegin(); it != records().documents.crend() && !receipt; ++it) {
-            if (it->kind == DocumentKind::Receipt && it->fiscalNumber > 0)
-                receipt = &*it;
-        }
-        if (!receipt)
+        const FiscalDocument *receipt = records().lastReceiptDocument();
+        if (!receipt || receipt->fiscalNumber <= 0)
             return device().fail(Code::DocumentNotFound, QStringLiteral("регистр 51: закрытых чеков еще не было"));
         PropertyStore &props = device().props();
         props.DocNumber = int(receipt->fiscalNumber);
@@ -531,14 +527,14 @@ RegistersModule::RegistersModule(DeviceContext &context, std::shared_ptr<FiscalC
         PropertyStore &props = device().props();
         const FiscalRecords &r = records();
         props.Count = int(r.grand.receiptCount());
-        int shiftDocuments = 0;
+        qint64 shiftDocuments = 0;
         if (r.shiftOpen) {
-            for (const FiscalDocument &document : r.documents) {
-                if (document.fiscalNumber > 0 && document.session == r.shift.number)
-                    ++shiftDocuments;
-            }
+            DocumentQuery query;
+            query.fiscal = true;
+            query.session = r.shift.number;
+            shiftDocuments = m_core->documentCount(query);
         }
-        props.DocNumber = shiftDocuments;
+        props.DocNumber = int(shiftDocuments);
         return 0;
     };
     m_registers[59] = [this] {
@@ -576,12 +572,9 @@ RegistersModule::RegistersModule(DeviceContext &context, std::shared_ptr<FiscalC
         return true;
     });
     m_registers[63] = [this] {
-        int count = 0;
-        for (const FiscalDocument *document : unsentDocuments()) {
-            if (document->kind == DocumentKind::ShiftOpen || document->kind == DocumentKind::ZReport)
-                ++count;
-        }
-        device().props().Count = count;
+        DocumentQuery shifts = m_core->unsentDocuments();
+        shifts.kinds = {DocumentKind::ShiftOpen, DocumentKind::ZReport};
+        device().props().Count = int(m_core->documentCount(shifts));
         return 0;
     };
     m_registers[65] = [this] {
@@ -725,31 +718,15 @@ bool RegistersModule::dimensioned(qint64 value, int *count)
 
 // ---- shared
 
-QList<const FiscalDocument *> RegistersModule::shiftReceipts() const
+QList<FiscalDocument> RegistersModule::shiftReceipts() const
 {
-    QList<const FiscalDocument *> receipts;
     const FiscalRecords &r = records();
     if (!r.shiftOpen)
-        return receipts;
-    for (const FiscalDocument &document : r.documents) {
-        if (document.kind == DocumentKind::Receipt && document.session == r.shift.number && document.hasReceipt)
-            receipts.append(&document);
-    }
-    return receipts;
-}
-
-QList<const FiscalDocument *> RegistersModule::unsentDocuments() const
-{
-    QList<const FiscalDocument *> unsent;
-    const FiscalRecords &r = records();
-    if (!r.storageActive())
-        return unsent;
-    const qint64 first = r.storages.last().firstFiscalNumber;
-    for (const FiscalDocument &document : r.documents) {
-        if (document.fiscalNumber >= first)
-            unsent.append(&document);
-    }
-    return unsent;
+        return QList<FiscalDocument>();
+    DocumentQuery query;
+    query.session = r.shift.number;
+    query.kinds = {DocumentKind::Receipt};
+    return m_core->documents(query);
 }
 
 int RegistersModule::currentShift() const

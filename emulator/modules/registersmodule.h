@@ -48,10 +48,7 @@ private:
     // ---- what several registers share
     const FiscalRecords &records() const { return m_core->records(); }
     // The receipts of the open shift, from the archive.
-    QList<const FiscalDocument *> shiftReceipts() const;
-    // The fiscal documents not sent to a fiscal data operator: every one of
-    // the storage in use (the virtual register has no operator to send to).
-    QList<const FiscalDocument *> unsentDocuments() const;
+    QList<FiscalDocument> shiftReceipts() const;
     int currentShift() const; // the open shift, else the last closed one
     void setDateTime(const QDateTime &time, QDate *date, QTime *time_);
     int failNoShift(int registerNumber);

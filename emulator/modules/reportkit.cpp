@@ -6,28 +6,30 @@ namespace vreg {
 
 // ---- the electronic journal
 
-qint64 ElectronicJournal::start(const FiscalRecords &records) const
+qint64 ElectronicJournal::start(const FiscalCore &core) const
 {
     if (clearedThrough <= 0)
         return 0;
     // The clearing report must still be in the archive as it was: after a
     // technological reset the numbering starts again and so does the journal.
-    for (const FiscalDocument &document : records.documents) {
-        if (document.number == clearedThrough)
-            return document.time == clearedAt ? clearedThrough : 0;
-    }
-    return 0;
+    const std::optional<FiscalDocument> clearing = core.document(clearedThrough);
+    return clearing && clearing->time == clearedAt ? clearedThrough : 0;
 }
 
-QList<const FiscalDocument *> ElectronicJournal::documents(const FiscalRecords &records) const
+QList<FiscalDocument> ElectronicJournal::documents(const FiscalCore &core) const
 {
-    const qint64 from = start(records);
-    QList<const FiscalDocument *> list;
-    for (const FiscalDocument &document : records.documents) {
-        if (document.fiscalNumber > 0 && document.number > from)
-            list.append(&document);
-    }
-    return list;
+    DocumentQuery query;
+    query.fiscal = true;
+    query.after = start(core);
+    return core.documents(query);
+}
+
+qint64 ElectronicJournal::count(const FiscalCore &core) const
+{
+    DocumentQuery query;
+    query.fiscal = true;
+    query.after = start(core);
+    return core.documentCount(query);
 }
 
 QJsonObject ElectronicJournal::toJson() const
@@ -304,13 +306,13 @@ QString ReportKit::documentTitle(const FiscalDocument &document)
     return QString();
 }
 
-QStringList ReportKit::documentLines(const QList<const FiscalDocument *> &documents) const
+QStringList ReportKit::documentLines(const QList<FiscalDocument> &documents) const
 {
     QStringList lines;
-    for (const FiscalDocument *document : documents) {
+    for (const FiscalDocument &document : documents) {
         if (!lines.isEmpty())
             lines.append(m_core.rule());
-        lines += document->lines;
+        lines += document.lines;
     }
     return lines;
 }
@@ -347,10 +349,7 @@ int ReportKit::issue(const QString &titleText, const QStringList &body, int sess
     const FiscalDocument &issued = m_core.issue(document, lines, false);
     if (archived)
         archived(issued);
-    const QStringList printed = issued.lines;
-    if (device().commit() < 0)
-        return -1;
-    return m_core.print(printed, true);
+    return m_core.print(issued.lines, true);
 }
 
 Counters sumOf(const QList<const ShiftRecord *> &shifts)

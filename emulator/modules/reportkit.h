@@ -25,11 +25,12 @@ struct ElectronicJournal
     qint64 clearedThrough = 0; // document number of the clearing report; 0 never cleared
     QDateTime clearedAt;       // its time: a reset archive no longer has it
 
-    // The documents in the journal, oldest first.
-    QList<const FiscalDocument *> documents(const FiscalRecords &records) const;
+    // The documents in the journal, oldest first, and how many there are.
+    QList<FiscalDocument> documents(const FiscalCore &core) const;
+    qint64 count(const FiscalCore &core) const;
     // The document number the journal was cleared through, 0 when it never
     // was (or the archive was reset since).
-    qint64 start(const FiscalRecords &records) const;
+    qint64 start(const FiscalCore &core) const;
 
     QJsonObject toJson() const;
     bool fromJson(const QJsonObject &json, QString *error);
@@ -80,7 +81,7 @@ public:
     // Registrations by department and receipt type.
     QStringList departmentLines(const Counters &counters) const;
     // The printed lines of documents one after another, a rule between.
-    QStringList documentLines(const QList<const FiscalDocument *> &documents) const;
+    QStringList documentLines(const QList<FiscalDocument> &documents) const;
     // A document in one line: ФД or document number, kind, total.
     QStringList documentSummary(const FiscalDocument &document) const;
     static QString documentTitle(const FiscalDocument &document);
@@ -88,9 +89,8 @@ public:
     // ---- issue
     // Numbers, archives and prints a report: the header, the title, the
     // body; the printer is asked first. `archived` runs on the archived
-    // document before the memory is saved (what the report changes stands
-    // even when printing is interrupted). 0, or -1 after recording the
-    // failure.
+    // document (what the report changes is stored with it). 0, or -1 after
+    // recording the failure.
     int issue(const QString &title, const QStringList &body, int session = 0,
               const std::function<void(const FiscalDocument &)> &archived = {}) const;
 

@@ -177,7 +177,7 @@ int ServiceModule::setPointPosition()
     }
     m_pointPosition = position;
     device().props().PointPosition = position;
-    return device().commit();
+    return 0;
 }
 
 int ServiceModule::getUnitVersion()

@@ -27,6 +27,7 @@ public:
     void resetState() override;
     bool loadState(const QJsonObject &section, QString *error) override;
     QJsonObject saveState() const override;
+    QByteArray stateFingerprint() const override { return fingerprintOf(m_pointPosition); }
 
     void disconnected() override;
 

@@ -97,8 +97,6 @@ int ShiftReportsModule::xReport()
     document.session = r.shiftOpen ? r.shift.number : 0;
     document.operatorNumber = m_core->currentOperator();
     const QStringList printed = m_core->issue(document, lines, false).lines;
-    if (device().commit() < 0)
-        return -1;
     return m_core->print(printed, true);
 }
 
@@ -133,8 +131,6 @@ int ShiftReportsModule::zReport()
     r.closedShifts.append(closed);
     r.shift = ShiftRecord();
     r.shiftOpen = false;
-    if (device().commit() < 0)
-        return -1;
     m_core->refreshStatus();
     return m_core->print(printed, true);
 }

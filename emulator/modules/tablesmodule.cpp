@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <cstring>
 
 namespace vreg {
 
@@ -311,6 +312,81 @@ void TablesModule::resetState()
 {
     m_values = factoryValues();
     m_captions = factoryCaptions();
+    m_storedValues = m_values;
+    m_storedCaptions = m_captions;
+}
+
+const char *TablesModule::schema() const
+{
+    // A row for each value or caption that differs from the factory's.
+    return R"(
+CREATE TABLE IF NOT EXISTS table_values (
+    number INTEGER PRIMARY KEY,
+    value REAL NOT NULL
+);
+CREATE TABLE IF NOT EXISTS table_captions (
+    number INTEGER PRIMARY KEY,
+    text TEXT NOT NULL
+);
+)";
+}
+
+bool TablesModule::load(Database &db, QString *error)
+{
+    Database::Query values = db.query("SELECT number, value FROM table_values");
+    while (values.next()) {
+        const qint64 number = values.integer(0);
+        if (number < 0 || number >= kValueCount) {
+            *error = QStringLiteral("значения %1 у устройства нет").arg(number);
+            return false;
+        }
+        m_values[int(number)] = values.real(1);
+    }
+    Database::Query captions = db.query("SELECT number, text FROM table_captions");
+    while (captions.next()) {
+        const qint64 number = captions.integer(0);
+        if (number < 0 || number >= kCaptionCount) {
+            *error = QStringLiteral("строки %1 у устройства нет").arg(number);
+            return false;
+        }
+        m_captions[int(number)] = captions.text(1);
+    }
+    if (values.failed() || captions.failed()) {
+        *error = db.error();
+        return false;
+    }
+    m_storedValues = m_values;
+    m_storedCaptions = m_captions;
+    return true;
+}
+
+bool TablesModule::store(Database &db)
+{
+    // Every action asks; nearly always nothing changed, and captions that
+    // did not change still share their text with the stored copy.
+    if (std::memcmp(m_values.constData(), m_storedValues.constData(), sizeof(double) * size_t(kValueCount)) != 0) {
+        for (int i = 0; i < kValueCount; ++i) {
+            if (m_values[i] != m_storedValues[i]
+                && !db.write("INSERT OR REPLACE INTO table_values (number, value) VALUES (?, ?)", {i, m_values[i]}))
+                return false;
+        }
+        m_storedValues = m_values;
+    }
+    bool captionsChanged = false;
+    for (int i = 0; i < kCaptionCount; ++i) {
+        const QString &now = m_captions[i];
+        const QString &stored = m_storedCaptions[i];
+        if (now.constData() == stored.constData() && now.size() == stored.size())
+            continue;
+        if (now == stored)
+            continue;
+        if (!db.write("INSERT OR REPLACE INTO table_captions (number, text) VALUES (?, ?)", {i, now}))
+            return false;
+        captionsChanged = true;
+    }
+    if (captionsChanged)
+        m_storedCaptions = m_captions;
+    return true;
 }
 
 bool TablesModule::loadState(const QJsonObject &section, QString *error)
@@ -339,20 +415,6 @@ bool TablesModule::loadState(const QJsonObject &section, QString *error)
         m_captions[int(i)] = captions[i].toString();
     }
     return true;
-}
-
-QJsonObject TablesModule::saveState() const
-{
-    QJsonArray values;
-    for (double value : m_values)
-        values.append(value);
-    QJsonArray captions;
-    for (const QString &caption : m_captions)
-        captions.append(caption);
-    QJsonObject section;
-    section.insert(QStringLiteral("values"), values);
-    section.insert(QStringLiteral("captions"), captions);
-    return section;
 }
 
 double TablesModule::valueAt(int number) const
@@ -497,7 +559,7 @@ int TablesModule::setValue()
     if (!acceptValue(number, props.Value, QStringLiteral("Value")))
         return -1;
     m_values[number] = props.Value;
-    return device().commit();
+    return 0;
 }
 
 int TablesModule::getCaption()
@@ -524,7 +586,7 @@ int TablesModule::setCaption()
     if (!acceptCaption(number, &text, QStringLiteral("Caption")))
         return -1;
     m_captions[number] = text;
-    return device().commit();
+    return 0;
 }
 
 bool TablesModule::resolveField(int table, int row, int field, FieldRef *ref)
@@ -711,7 +773,7 @@ int TablesModule::setField()
         break;
     }
     }
-    return device().commit();
+    return 0;
 }
 
 int TablesModule::initTables()
@@ -725,9 +787,6 @@ int TablesModule::initTables()
                                             "закройте смену (Z-отчёт)"));
     }
     resetState();
-    const int saved = device().commit();
-    if (saved < 0)
-        return saved;
     if (!services.printDocument)
         return 0;
     const int width = device().props().CharLineLength;

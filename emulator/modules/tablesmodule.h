@@ -26,8 +26,10 @@ public:
 
     QString stateKey() const override { return QStringLiteral("tables"); }
     void resetState() override;
+    const char *schema() const override;
+    bool load(Database &db, QString *error) override;
+    bool store(Database &db) override;
     bool loadState(const QJsonObject &section, QString *error) override;
-    QJsonObject saveState() const override;
 
     // Where a table field lives and how it is written.
     struct FieldRef
@@ -67,6 +69,9 @@ private:
 
     QVector<double> m_values;
     QStringList m_captions;
+    // As the database holds them: only what differs is written.
+    QVector<double> m_storedValues;
+    QStringList m_storedCaptions;
 };
 
 } // namespace vreg

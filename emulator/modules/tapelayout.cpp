@@ -25,8 +25,14 @@ using CellLine = QList<Cell>;
 QString render(const CellLine &line, bool markWide)
 {
     QString out;
+    out.reserve(line.size() * 2);
     for (const Cell &cell : line) {
-        out += QString::fromUcs4(&cell.ch, 1);
+        if (QChar::requiresSurrogates(cell.ch)) {
+            out += QChar(QChar::highSurrogate(cell.ch));
+            out += QChar(QChar::lowSurrogate(cell.ch));
+        } else {
+            out += QChar(char16_t(cell.ch));
+        }
         // The second column of a double-width character.
         if (cell.wide)
             out += markWide ? QChar(PaperTape::kWideSecond) : QChar(QLatin1Char(' '));
