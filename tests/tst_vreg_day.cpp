@@ -379,6 +379,9 @@ void TestVregDay::refusalsChangeNoRegister()
             QVERIFY2(t.code() == refusal.code, qPrintable(QStringLiteral("%1: %2").arg(refusal.what, t.result())));
             QVERIFY2(!t.detail().isEmpty(), refusal.what);
         }
+        // The refusal names the report as the bench's lists do.
+        t.report(1);
+        QVERIFY2(t.detail().startsWith(QStringLiteral("Report (Z-отчет) выполняется в режиме 3")), qPrintable(t.detail()));
         QCOMPARE(t.snapshot(of(1)), before);
         QCOMPARE(t.snapshot(of(2, 1)), beforePermanent);
 

@@ -182,6 +182,11 @@ void TestVregReceipts::positionChecks_data()
     QTest::newRow("piece with a fraction") << "Piece" << 1.0 << -111;
     QTest::newRow("discount info beyond the sum") << "Summ" << 10.01 << -113;
     QTest::newRow("position sum negative") << "PositionSum" << -5.0 << -113;
+    QTest::newRow("position sum beyond the register") << "PositionSum" << 1e11 << -119;
+    // A control character is no text mark: refused whether the position is
+    // printed or not, so the archive never keeps it.
+    QTest::newRow("name with a control character") << "Name" << 1.0 << -32;
+    QTest::newRow("name with a control character, not printed") << "Name" << 0.0 << -32;
 }
 
 void TestVregReceipts::positionChecks()
@@ -214,6 +219,10 @@ void TestVregReceipts::positionChecks()
         d->Summ(value);
     else if (property == "PositionSum")
         d->PositionSum(value);
+    else if (property == "Name") {
+        till.setText(&Driver::Name, QStringLiteral("Хлеб") + QChar(0x01));
+        d->PrintCheck(int(value));
+    }
     QVERIFY(d->Sell() < 0);
     QCOMPARE(till.code(), code);
     QVERIFY(!till.detail().isEmpty());

@@ -62,7 +62,8 @@ const QStringList kSettingNames = {
     QStringLiteral("TTYSuffix"), QStringLiteral("IPAddress"),    QStringLiteral("IPPort"),
     QStringLiteral("MACAddress"), QStringLiteral("SearchDir"),   QStringLiteral("DataDir"),
     QStringLiteral("DeviceId"),  QStringLiteral("PaperPresent"), QStringLiteral("ScannerPort"),
-    QStringLiteral("PrintSpeed"), QStringLiteral("TapeWindow"),
+    QStringLiteral("PrintSpeed"), QStringLiteral("ConnectionTimeout"), QStringLiteral("PinPadAnswer"),
+    QStringLiteral("TapeWindow"),
 };
 
 // Runs `drive` on the driver's modal dialog once it is up, then calls
@@ -200,6 +201,8 @@ void TestVregSettings::roundTripIntoSecondObject()
         {QStringLiteral("PaperPresent"), QStringLiteral("0")},
         {QStringLiteral("ScannerPort"), QStringLiteral("9100")},
         {QStringLiteral("PrintSpeed"), QStringLiteral("0")},
+        {QStringLiteral("ConnectionTimeout"), QStringLiteral("250")},
+        {QStringLiteral("PinPadAnswer"), QStringLiteral("\\x06OK\\r\\n")},
     };
     for (const auto &value : values)
         QCOMPARE(first.write(value.first, value.second), 0);
@@ -339,6 +342,10 @@ void TestVregSettings::rejectedSettings_data()
     QTest::newRow("relative data folder") << "DataDir" << "data/here" << -5;
     QTest::newRow("identity leaves folder") << "DeviceId" << "../other" << -5;
     QTest::newRow("empty identity") << "DeviceId" << "" << -5;
+    QTest::newRow("connection timeout below 10 ms") << "ConnectionTimeout" << "9" << -5;
+    QTest::newRow("pin pad answer with an unknown escape") << "PinPadAnswer" << "OK\\q" << -5;
+    QTest::newRow("pin pad answer with half a byte") << "PinPadAnswer" << "\\x4" << -5;
+    QTest::newRow("pin pad answer beyond 1024 bytes") << "PinPadAnswer" << QString(1025, 'A') << -5;
 }
 
 void TestVregSettings::rejectedSettings()
@@ -533,7 +540,9 @@ void TestVregSettings::receiptPrinterRefusesFiscalSubjects()
     QCOMPARE(printer.write(QStringLiteral("DataDir"), data.path()), 0);
     QCOMPARE(printer->ApplySettings(), 0);
     QCOMPARE(printer->DeviceEnabled(1), 0);
-    for (auto action : {&Driver::Sell, &Driver::OpenSession, &Driver::Fiscalization, &Driver::GetRegister}) {
+    for (auto action : {&Driver::Sell, &Driver::OpenSession, &Driver::Fiscalization, &Driver::GetRegister,
+                        &Driver::PowerOnModem, &Driver::PowerOnWiFi, &Driver::PowerOnPinPad, &Driver::OpenFile,
+                        &Driver::OpenDirectory}) {
         QVERIFY((printer.get()->*action)() < 0);
         QCOMPARE(printer.code(), -2);
         QVERIFY2(printer.detail().contains(QStringLiteral("принтером чеков")), qPrintable(printer.detail()));
@@ -584,6 +593,15 @@ void TestVregSettings::propertiesAccepted()
             dialog->findChild<QCheckBox *>(QStringLiteral("cbPaperPresent"))->setChecked(false);
             dialog->findChild<QSpinBox *>(QStringLiteral("spinScannerPort"))->setValue(9100);
             dialog->findChild<QSpinBox *>(QStringLiteral("spinPrintSpeed"))->setValue(0);
+            // The peripherals' settings exist on the register only.
+            auto *timeout = dialog->findChild<QSpinBox *>(QStringLiteral("spinConnectionTimeout"));
+            auto *pinPad = dialog->findChild<QLineEdit *>(QStringLiteral("lePinPadAnswer"));
+            QCOMPARE(timeout != nullptr, !printer);
+            QCOMPARE(pinPad != nullptr, !printer);
+            if (timeout) {
+                timeout->setValue(1500);
+                pinPad->setText(QStringLiteral("\\x06"));
+            }
             for (int page = 0; page < pages->count(); ++page) {
                 pages->setCurrentIndex(page);
                 shoot(dialog, QStringLiteral("%1-page%2").arg(prefix).arg(page + 1));
@@ -611,6 +629,8 @@ void TestVregSettings::propertiesAccepted()
         QCOMPARE(device.setting(QStringLiteral("ScannerPort")), QStringLiteral("9100"));
         QCOMPARE(device.setting(QStringLiteral("PrintSpeed")), QStringLiteral("0"));
         QCOMPARE(device.setting(QStringLiteral("DataDir")), QString());
+        QCOMPARE(device.setting(QStringLiteral("ConnectionTimeout")), printer ? QStringLiteral("5000") : QStringLiteral("1500"));
+        QCOMPARE(device.setting(QStringLiteral("PinPadAnswer")), printer ? QString() : QStringLiteral("\\x06"));
     }
 }
 

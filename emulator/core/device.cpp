@@ -226,6 +226,29 @@ void DeviceContext::settingsTookEffect()
         module->settingsApplied();
 }
 
+VOR::AbstractScannerEventHandler *DeviceContext::scannerHandler() const
+{
+    std::lock_guard<std::mutex> lock(m_scannerMutex);
+    return m_scanner;
+}
+
+void DeviceContext::setScannerHandler(VOR::AbstractScannerEventHandler *handler)
+{
+    std::lock_guard<std::mutex> lock(m_scannerMutex);
+    m_scanner = handler;
+}
+
+bool DeviceContext::deliverScan(const unsigned char *data, int size)
+{
+    // Held during the call, so that the handler cannot be taken back and
+    // destroyed while it runs. The handler must not call into the driver.
+    std::lock_guard<std::mutex> lock(m_scannerMutex);
+    if (!m_scanner)
+        return false;
+    m_scanner->on_data_event(data, size);
+    return true;
+}
+
 std::vector<Module *> DeviceContext::moduleList() const
 {
     std::vector<Module *> list;

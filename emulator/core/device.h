@@ -91,8 +91,13 @@ public:
     // ---- the caller's objects
     void *parentWindow() const { return m_parentWindow; }
     void setParentWindow(void *window) { m_parentWindow = window; }
-    VOR::AbstractScannerEventHandler *scannerHandler() const { return m_scanner; }
-    void setScannerHandler(VOR::AbstractScannerEventHandler *handler) { m_scanner = handler; }
+    // The scanner handler is also used from the scanner's own thread: a
+    // handler taken back (or replaced) is never called once this returns.
+    VOR::AbstractScannerEventHandler *scannerHandler() const;
+    void setScannerHandler(VOR::AbstractScannerEventHandler *handler);
+    // Hands one scan to the caller's handler, from any thread; false when
+    // there is none.
+    bool deliverScan(const unsigned char *data, int size);
 
 private:
     // The end of an action or a connection: stores and commits, or throws
@@ -121,6 +126,7 @@ private:
     std::vector<std::function<int()>> m_afterCommit;
     void *m_parentWindow = nullptr;
     VOR::AbstractScannerEventHandler *m_scanner = nullptr;
+    mutable std::mutex m_scannerMutex;
 };
 
 } // namespace vreg

@@ -5,7 +5,7 @@
 // README lists the same table for the users of the driver.
 //
 // Ranges: -1 to -19 are the driver's own (connection, arguments, settings,
-// device memory); -20 to -399 belong to the subjects, in the blocks below; -3800 to -3899 are the findings of the connector test, of
+// device memory); -20 to -499 belong to the subjects, in the blocks below; -3800 to -3899 are the findings of the connector test, of
 // which -3893 is taken by the clock's request for confirmation. The bench acts
 // on -17, -3893 and the connector range, so those values never move.
 
@@ -121,6 +121,35 @@ enum class Code : int {
     PictureFileError = -313,
     InvalidPictureData = -314,
     InvalidPictureOption = -315,
+
+    // -400 to -499: SD card, modem, Wi-Fi, pin pad, scanner
+    SdCardUnavailable = -400,
+    PathOutsideCard = -401,
+    InvalidFileName = -402,
+    FileNotFound = -403,
+    DirectoryNotOpen = -404,
+    FileNotOpen = -405,
+    NotAFile = -406,
+    NotADirectory = -407,
+    FileModeForbids = -408,
+    OffsetBeyondEnd = -409,
+    FileTooLarge = -410,
+    SdCardIoError = -411,
+    ModemPoweredOff = -420,
+    WiFiPoweredOff = -421,
+    PinPadPoweredOff = -422,
+    ExchangeModeOff = -423,
+    ChannelNotOpen = -424,
+    ChannelAlreadyOpen = -425,
+    HostNotFound = -426,
+    ConnectionRefused = -427,
+    ChannelTimeout = -428,
+    NetworkError = -429,
+    ConnectionClosed = -430,
+    ScannerPortNotSet = -440,
+    ScannerPortInUse = -441,
+    ScannerPortUnavailable = -442,
+    ScannerHandlerNotSet = -443,
 
     // -3800 to -3899: findings of the connector test
     EthernetNotConnected = -3801,

@@ -1,5 +1,7 @@
 #include "core/settings.h"
 
+#include "core/bytetext.h"
+
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,6 +23,7 @@ enum class Type {
     Flag,     // "0" or "1"
     Identity, // the device identity: a safe folder name
     Folder,   // empty or an absolute path
+    Bytes,    // bytes in the peripherals' notation (core/bytetext.h)
 };
 
 struct Definition
@@ -46,6 +49,8 @@ const Definition kDefinitions[] = {
     {"PaperPresent", Type::Flag, 0, 1},
     {"ScannerPort", Type::Number, 0, 65535},
     {"PrintSpeed", Type::Number, 0, 1000},
+    {"ConnectionTimeout", Type::Number, 10, 120000},
+    {"PinPadAnswer", Type::Bytes, 0, 1024},
     {"TapeWindow", Type::Flag, 0, 1},
 };
 
@@ -171,6 +176,19 @@ bool validate(DeviceKind kind, const Definition &definition, const QString &valu
         }
         return true;
     }
+    case Type::Bytes: {
+        QByteArray bytes;
+        QString why;
+        if (!bytesFromText(value, &bytes, &why)) {
+            *detail = QStringLiteral("%1: %2").arg(name, why);
+            return false;
+        }
+        if (bytes.size() > definition.max) {
+            *detail = QStringLiteral("%1: не больше %2 байт, получено %3").arg(name).arg(definition.max).arg(bytes.size());
+            return false;
+        }
+        return true;
+    }
     case Type::Folder:
         if (!value.isEmpty() && !QDir::isAbsolutePath(value)) {
             *detail = QStringLiteral("%1: ожидается полный путь к папке или пустое значение, получено %2")
@@ -198,6 +216,8 @@ QMap<QString, QString> factoryValues(DeviceKind kind)
     values.insert(QStringLiteral("PaperPresent"), QStringLiteral("1"));
     values.insert(QStringLiteral("ScannerPort"), QStringLiteral("0"));
     values.insert(QStringLiteral("PrintSpeed"), QStringLiteral("20"));
+    values.insert(QStringLiteral("ConnectionTimeout"), QStringLiteral("5000"));
+    values.insert(QStringLiteral("PinPadAnswer"), QString());
     values.insert(QStringLiteral("TapeWindow"), QStringLiteral("0"));
     return values;
 }
@@ -337,6 +357,19 @@ int Settings::scannerPort() const
 int Settings::printSpeed() const
 {
     return value(QStringLiteral("PrintSpeed")).toInt();
+}
+
+int Settings::connectionTimeout() const
+{
+    return value(QStringLiteral("ConnectionTimeout")).toInt();
+}
+
+QByteArray Settings::pinPadAnswer() const
+{
+    QByteArray bytes;
+    QString ignored;
+    bytesFromText(value(QStringLiteral("PinPadAnswer")), &bytes, &ignored);
+    return bytes;
 }
 
 bool Settings::tapeWindow() const

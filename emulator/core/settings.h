@@ -63,6 +63,11 @@ public:
     bool paperPresent() const;
     int scannerPort() const;
     int printSpeed() const;
+    // How long the modem and Wi-Fi wait for a connection, a send or an
+    // answer, in milliseconds.
+    int connectionTimeout() const;
+    // The pin pad's answer to every command; empty: it echoes the command.
+    QByteArray pinPadAnswer() const;
     // Whether the live tape window is wanted.
     bool tapeWindow() const;
     // The device's data folder: the "DataDir" setting, or by default a folder

@@ -1,4 +1,5 @@
 #include "modules/journalreportsmodule.h"
+#include "modules/sdcard.h"
 
 #include "core/device.h"
 
@@ -399,22 +400,21 @@ int JournalReportsModule::sdCardReport()
     if (m_core->requirePrinter() < 0)
         return -1;
 
-    // The report goes onto the card as a text file; the tape gets a note.
-    const QString folder = device().dataFolder() + QStringLiteral("/sd/reports");
+    // The report goes onto the card as a text file, through the card's own
+    // confinement (a link named `sd` or `reports` is never followed); the
+    // tape gets a note.
     const QString fileName = QStringLiteral("ej-%1-%2-%3.txt")
                                  .arg(from)
                                  .arg(to)
                                  .arg(m_core->now().toString(QStringLiteral("yyyyMMdd-hhmmss")));
-    QSaveFile file(folder + QLatin1Char('/') + fileName);
-    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly)) {
-        return device().fail(Code::SdCardWriteError, QStringLiteral("%1: %2").arg(name, file.errorString()));
-    }
     QStringList content = m_kit.title(QStringLiteral("ЭЛЕКТРОННЫЙ ОТЧЕТ"));
     content += m_core->columns(QStringLiteral("СМЕНЫ"), QStringLiteral("%1 - %2").arg(from).arg(to));
     content += m_kit.documentLines(documents);
-    file.write((content.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    if (!file.commit())
-        return device().fail(Code::SdCardWriteError, QStringLiteral("%1: %2").arg(name, file.errorString()));
+    sdcard::Failure failure;
+    if (!sdcard::writeWholeFile(device().dataFolder(), QStringLiteral("reports/") + fileName,
+                                (content.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), &failure)) {
+        return device().fail(Code::SdCardWriteError, QStringLiteral("%1: %2").arg(name, failure.detail));
+    }
 
     QStringList body = m_core->columns(QStringLiteral("СМЕНЫ"), QStringLiteral("%1 - %2").arg(from).arg(to));
     body += m_core->columns(QStringLiteral("ДОКУМЕНТОВ"), QString::number(documents.size()));

@@ -8,13 +8,17 @@
 #include "modules/fiscalstoragemodule.h"
 #include "modules/journalreportsmodule.h"
 #include "modules/barcodesmodule.h"
+#include "modules/modemmodule.h"
 #include "modules/modesmodule.h"
 #include "modules/papermodule.h"
 #include "modules/picturesmodule.h"
+#include "modules/pinpadmodule.h"
 #include "modules/powermodule.h"
 #include "modules/printingmodule.h"
 #include "modules/receiptsmodule.h"
 #include "modules/registersmodule.h"
+#include "modules/scannermodule.h"
+#include "modules/sdcardmodule.h"
 #include "modules/servicemodule.h"
 #include "modules/settingsmodule.h"
 #include "modules/shiftreportsmodule.h"
@@ -50,6 +54,11 @@ std::vector<std::unique_ptr<Module>> createModules(DeviceContext &device)
     modules.push_back(std::make_unique<JournalReportsModule>(device, fiscal, journal));
     modules.push_back(std::make_unique<FiscalReportsModule>(device, fiscal));
     modules.push_back(std::make_unique<DataReportsModule>(device, fiscal, journal));
+    // The peripherals: run-time state only, no device memory.
+    modules.push_back(std::make_unique<SdCardModule>(device));
+    modules.push_back(std::make_unique<ModemModule>(device));
+    modules.push_back(std::make_unique<PinPadModule>(device));
+    modules.push_back(std::make_unique<ScannerModule>(device));
     return modules;
 }
 

@@ -171,6 +171,21 @@ QWidget *SettingsDialog::createDevicePage()
     form->addRow(QStringLiteral("Порт сканера:"), m_scannerPort);
     form->addRow(QStringLiteral("Скорость печати:"), m_printSpeed);
     form->addRow(QStringLiteral("Окно ленты:"), m_tapeWindow);
+
+    if (s.kind() == DeviceKind::FiscalRegister) {
+        m_connectionTimeout = new QSpinBox;
+        m_connectionTimeout->setObjectName(QStringLiteral("spinConnectionTimeout"));
+        m_connectionTimeout->setRange(10, 120000);
+        m_connectionTimeout->setSuffix(QStringLiteral(" мс"));
+        m_connectionTimeout->setValue(s.connectionTimeout());
+        m_connectionTimeout->setToolTip(
+            QStringLiteral("Сколько модем и Wi-Fi ждут соединения, отправки и ответа"));
+        m_pinPadAnswer = lineEdit(QStringLiteral("lePinPadAnswer"), s.value(QStringLiteral("PinPadAnswer")));
+        m_pinPadAnswer->setPlaceholderText(QStringLiteral("пусто: эхо команды"));
+        m_pinPadAnswer->setToolTip(QStringLiteral("Ответ на каждую команду; \\r, \\n, \\t, \\\\ и \\xNN - байты"));
+        form->addRow(QStringLiteral("Тайм-аут модема и Wi-Fi:"), m_connectionTimeout);
+        form->addRow(QStringLiteral("Ответ пин-пада:"), m_pinPadAnswer);
+    }
     return page;
 }
 
@@ -296,6 +311,10 @@ bool SettingsDialog::collect(Settings *out, QString *error) const
         if (!out->setValue(value.first, value.second, error))
             return false;
     }
+    if (m_connectionTimeout
+        && (!out->setValue(QStringLiteral("ConnectionTimeout"), QString::number(m_connectionTimeout->value()), error)
+            || !out->setValue(QStringLiteral("PinPadAnswer"), m_pinPadAnswer->text(), error)))
+        return false;
     return true;
 }
 

@@ -59,6 +59,8 @@ private:
     QSpinBox *m_scannerPort = nullptr;
     QSpinBox *m_printSpeed = nullptr;
     QCheckBox *m_tapeWindow = nullptr;
+    QSpinBox *m_connectionTimeout = nullptr; // the register's peripherals only
+    QLineEdit *m_pinPadAnswer = nullptr;
     QLabel *m_tapePath = nullptr;
     QPlainTextEdit *m_tape = nullptr;
     PaperView *m_paper = nullptr;
