@@ -10,6 +10,9 @@ packages=(
     libgl-dev libxkbcommon-dev
     libsqlite3-dev sqlite3
     fonts-dejavu-core
+    libzint-dev libfreetype-dev
+    # only for the tests, which read back the barcodes the register printed
+    libzxing-dev
     xvfb xauth
 )
 

@@ -63,6 +63,7 @@ const QStringList kSettingNames = {
     QStringLiteral("MACAddress"), QStringLiteral("SearchDir"),   QStringLiteral("DataDir"),
     QStringLiteral("DeviceId"),  QStringLiteral("PaperPresent"), QStringLiteral("ScannerPort"),
     QStringLiteral("PrintSpeed"), QStringLiteral("ConnectionTimeout"), QStringLiteral("PinPadAnswer"),
+    QStringLiteral("TapeWindow"),
 };
 
 // Runs `drive` on the driver's modal dialog once it is up, then calls

@@ -91,6 +91,22 @@ const std::vector<CodeEntry> &codeTable()
         {Code::ReportNotBegun, "Отчет не начат"},
         {Code::SdCardWriteError, "Ошибка записи на SD-карту"},
 
+        // -300 to -399: barcodes, pictures, the tape as paper
+        {Code::InvalidBarcodeType, "Неверный тип штрихкода"},
+        {Code::InvalidBarcodeLength, "Неверная длина штрихкода"},
+        {Code::InvalidBarcodeCharacter, "Недопустимый символ в штрихкоде"},
+        {Code::WrongBarcodeCheckDigit, "Неверная контрольная цифра штрихкода"},
+        {Code::InvalidBarcodeOption, "Неверный параметр штрихкода"},
+        {Code::BarcodeTooLarge, "Штрихкод не помещается"},
+        {Code::BarcodeNotFound, "Штрихкод не найден в памяти"},
+        {Code::BarcodeMemoryFull, "Память штрихкодов заполнена"},
+        {Code::PictureNotFound, "Картинка не найдена в памяти"},
+        {Code::PictureMemoryFull, "Память картинок заполнена"},
+        {Code::PictureTooWide, "Картинка шире ленты"},
+        {Code::PictureFileError, "Файл картинки не прочитан"},
+        {Code::InvalidPictureData, "Неверные данные картинки"},
+        {Code::InvalidPictureOption, "Неверный параметр картинки"},
+
         // -400 to -499: SD card, modem, Wi-Fi, pin pad, scanner
         {Code::SdCardUnavailable, "SD-карта недоступна"},
         {Code::PathOutsideCard, "Путь ведет за пределы SD-карты"},

@@ -106,6 +106,22 @@ enum class Code : int {
     ReportNotBegun = -213,
     SdCardWriteError = -214,
 
+    // -300 to -399: barcodes, pictures, the tape as paper
+    InvalidBarcodeType = -300,
+    InvalidBarcodeLength = -301,
+    InvalidBarcodeCharacter = -302,
+    WrongBarcodeCheckDigit = -303,
+    InvalidBarcodeOption = -304,
+    BarcodeTooLarge = -305,
+    BarcodeNotFound = -306,
+    BarcodeMemoryFull = -307,
+    PictureNotFound = -310,
+    PictureMemoryFull = -311,
+    PictureTooWide = -312,
+    PictureFileError = -313,
+    InvalidPictureData = -314,
+    InvalidPictureOption = -315,
+
     // -400 to -499: SD card, modem, Wi-Fi, pin pad, scanner
     SdCardUnavailable = -400,
     PathOutsideCard = -401,

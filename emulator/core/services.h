@@ -7,6 +7,7 @@
 // the end give sensible answers for an empty entry).
 
 #include <QDateTime>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -69,6 +70,20 @@ struct Services
     // (no such picture or barcode). Empty: the text shows a placeholder.
     std::function<int(int number, int offset, QStringList *lines)> pictureLines;
     std::function<int(int number, int alignment, QStringList *lines)> barcodeLines;
+
+    // ---- the tape as paper (the paper module, core/paper.h)
+    // A tape line standing for an image as wide as the paper (8-bit grey),
+    // written onto the text tape as `text`; empty when the device has no
+    // paper module.
+    std::function<QString(const QImage &image, const QStringList &text)> imageLine;
+    // The lines the text tape gets for a printed line (the text of an
+    // image line; double width as blanks).
+    std::function<QStringList(const QString &line)> tapeText;
+    // Draws a printed document as paper, keeps it as the next picture of
+    // the tape and shows it in the live tape window, which plays it out over
+    // `durationMs`; then lets go of the document's images. Never fails the
+    // printing: a picture that cannot be saved is said in the result detail.
+    std::function<void(const QStringList &lines, int durationMs)> paperDocument;
 
     // ---- firmware (the service module)
     // Version, sub-version and build of a unit (1 to 5, the bench's

@@ -51,6 +51,7 @@ const Definition kDefinitions[] = {
     {"PrintSpeed", Type::Number, 0, 1000},
     {"ConnectionTimeout", Type::Number, 10, 120000},
     {"PinPadAnswer", Type::Bytes, 0, 1024},
+    {"TapeWindow", Type::Flag, 0, 1},
 };
 
 // Free texts are paths and addresses; anything longer is a mistake.
@@ -113,6 +114,9 @@ Choices choicesOf(DeviceKind kind, const QString &name)
         return {{QStringLiteral("0"), QStringLiteral("Выключен")}};
     if (name == QLatin1String("PrintSpeed"))
         return {{QStringLiteral("0"), QStringLiteral("Мгновенно")}};
+    if (name == QLatin1String("TapeWindow"))
+        return {{QStringLiteral("0"), QStringLiteral("Не показывать")},
+                {QStringLiteral("1"), QStringLiteral("Показывать окно ленты")}};
     return {};
 }
 
@@ -214,6 +218,7 @@ QMap<QString, QString> factoryValues(DeviceKind kind)
     values.insert(QStringLiteral("PrintSpeed"), QStringLiteral("20"));
     values.insert(QStringLiteral("ConnectionTimeout"), QStringLiteral("5000"));
     values.insert(QStringLiteral("PinPadAnswer"), QString());
+    values.insert(QStringLiteral("TapeWindow"), QStringLiteral("0"));
     return values;
 }
 
@@ -365,6 +370,11 @@ QByteArray Settings::pinPadAnswer() const
     QString ignored;
     bytesFromText(value(QStringLiteral("PinPadAnswer")), &bytes, &ignored);
     return bytes;
+}
+
+bool Settings::tapeWindow() const
+{
+    return value(QStringLiteral("TapeWindow")) == QLatin1String("1");
 }
 
 QString Settings::dataFolder() const

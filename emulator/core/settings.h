@@ -68,6 +68,8 @@ public:
     int connectionTimeout() const;
     // The pin pad's answer to every command; empty: it echoes the command.
     QByteArray pinPadAnswer() const;
+    // Whether the live tape window is wanted.
+    bool tapeWindow() const;
     // The device's data folder: the "DataDir" setting, or by default a folder
     // named after the identity under the user's data directory.
     QString dataFolder() const;

@@ -118,6 +118,14 @@ int DataReportsModule::beginReport()
         return device().fail(Code::NotSupported,
                              QStringLiteral("BeginReport: отчет типа %1 не поддерживается; поддерживаются типы 19, 20, 41, 46").arg(type));
     }
+    // Records are text: what only the paper draws (double width, images)
+    // is given as the text tape shows it.
+    if (device().services().tapeText) {
+        QStringList plain;
+        for (const QString &record : records)
+            plain << device().services().tapeText(record);
+        records = plain;
+    }
     // A report begun anew replaces the one being read.
     m_open = true;
     m_type = type;

@@ -7,8 +7,11 @@
 #include "modules/fiscalreportsmodule.h"
 #include "modules/fiscalstoragemodule.h"
 #include "modules/journalreportsmodule.h"
+#include "modules/barcodesmodule.h"
 #include "modules/modemmodule.h"
 #include "modules/modesmodule.h"
+#include "modules/papermodule.h"
+#include "modules/picturesmodule.h"
 #include "modules/pinpadmodule.h"
 #include "modules/powermodule.h"
 #include "modules/printingmodule.h"
@@ -32,6 +35,9 @@ std::vector<std::unique_ptr<Module>> createModules(DeviceContext &device)
     modules.push_back(std::make_unique<ModesModule>(device));
     modules.push_back(std::make_unique<ClockModule>(device));
     modules.push_back(std::make_unique<PrintingModule>(device));
+    modules.push_back(std::make_unique<PaperModule>(device));
+    modules.push_back(std::make_unique<BarcodesModule>(device));
+    modules.push_back(std::make_unique<PicturesModule>(device));
     modules.push_back(std::make_unique<ServiceModule>(device));
     // Shifts and receipts, fiscal properties, fiscal storage and the shift
     // reports share one fiscal memory; each module keeps its own part.

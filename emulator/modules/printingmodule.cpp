@@ -91,8 +91,21 @@ PrintingModule::PrintingModule(DeviceContext &device)
     services.footerLines = [this] { return footerLines(); };
     services.layoutText = [this](const QString &text, int wrap, int alignment) {
         QStringList lines;
-        if (wrap < 0 || wrap > 2 || alignment < 0 || alignment > 2 || !layout(text, false, wrap, alignment, &lines))
+        // Texts of other modules (position names) are laid out before their
+        // documents are issued: a picture or barcode gone from the memory
+        // must not leave a registration half done, so it shows as a
+        // placeholder, as in a caption.
+        if (wrap < 0 || wrap > 2 || alignment < 0 || alignment > 2
+            || !layout(text, false, wrap, alignment, &lines, true))
             return QStringList();
+        // Other modules keep these lines as text (the journal): no paper notation.
+        const Services &services = this->device().services();
+        if (services.tapeText) {
+            QStringList plain;
+            for (const QString &line : lines)
+                plain << services.tapeText(line);
+            lines = plain;
+        }
         return lines;
     };
     services.cutCount = [this] { return m_cuts; };
@@ -171,7 +184,8 @@ int PrintingModule::width() const
     return device().settings().model().lineLength;
 }
 
-bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignment, QStringList *lines)
+bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignment, QStringList *lines,
+                            bool stored)
 {
     QList<tape::Piece> pieces;
     QString error;
@@ -181,16 +195,34 @@ bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignm
     }
     const Services &services = device().services();
     const int columns = width();
+    // In a stored text a picture or barcode gone from the memory leaves its
+    // number on the tape, and the caller's action its own result.
+    PropertyStore &props = device().props();
+    const int code = props.ResultCode;
+    const QString description = props.ResultDescription;
+    const int detail = props.ResultDetail;
+    const QString detailDescription = props.ResultDetailDescription;
+    auto missing = [&](const QString &placeholder, int placement, int column) {
+        props.ResultCode = code;
+        props.ResultDescription = description;
+        props.ResultDetail = detail;
+        props.ResultDetailDescription = detailDescription;
+        return tape::placeLine(placeholder, columns, placement, column);
+    };
     for (const tape::Piece &piece : pieces) {
         switch (piece.kind) {
         case tape::Piece::Text:
-            *lines << tape::layoutRun(piece, columns, wrap, alignment);
+            *lines << tape::layoutRun(piece, columns, wrap, alignment, true);
             break;
         case tape::Piece::Picture:
             if (services.pictureLines) {
                 QStringList picture;
-                if (services.pictureLines(piece.number, piece.offset, &picture) < 0)
-                    return false;
+                if (services.pictureLines(piece.number, piece.offset, &picture) < 0) {
+                    if (!stored)
+                        return false;
+                    picture = missing(tape::picturePlaceholder(piece.number, piece.offset), tape::AlignLeft,
+                                      int(qint64(piece.offset) * columns / qMax(1, device().settings().model().printWidth)));
+                }
                 *lines << picture;
             } else {
                 // The offset is in dots; the placeholder starts where the
@@ -204,8 +236,11 @@ bool PrintingModule::layout(const QString &text, bool wide, int wrap, int alignm
         case tape::Piece::Barcode:
             if (services.barcodeLines) {
                 QStringList barcode;
-                if (services.barcodeLines(piece.number, alignment, &barcode) < 0)
-                    return false;
+                if (services.barcodeLines(piece.number, alignment, &barcode) < 0) {
+                    if (!stored)
+                        return false;
+                    barcode = missing(tape::barcodePlaceholder(piece.number), alignment, 0);
+                }
                 *lines << barcode;
             } else {
                 *lines << tape::placeLine(tape::barcodePlaceholder(piece.number), columns, alignment);
@@ -236,7 +271,7 @@ QStringList PrintingModule::layoutStored(const QString &text, int alignment)
     const int detail = props.ResultDetail;
     const QString detailDescription = props.ResultDetailDescription;
     QStringList lines;
-    if (!layout(printable, false, tape::WrapWords, alignment, &lines)) {
+    if (!layout(printable, false, tape::WrapWords, alignment, &lines, true)) {
         props.ResultCode = code;
         props.ResultDescription = description;
         props.ResultDetail = detail;
@@ -333,17 +368,36 @@ int PrintingModule::write(const Document &document)
     m_cuts += document.cuts;
     const int speed = device().settings().printSpeed();
     device().afterCommit([this, document, receipt, control, speed, count, folder] {
+        // ---- the tape as paper: the text tapes get the text of images and
+        // blanks for double width; the receipt tape is drawn as paper (a PNG
+        // of the tape folder and the live tape window) before its lines come
+        // out.
+        const Services &services = device().services();
+        auto text = [&](const QStringList &lines) {
+            QList<QStringList> out;
+            for (const QString &line : lines)
+                out << (services.tapeText ? services.tapeText(line) : QStringList{line});
+            return out;
+        };
+        const QList<QStringList> receiptText = text(document.receipt);
+        const QList<QStringList> controlText = text(document.control);
+        if (services.paperDocument && !document.receipt.isEmpty())
+            services.paperDocument(document.receipt, speed > 0 ? int(count * 1000 / speed) : 0);
+        // ---- end of the paper
+
         // Both tapes advance together, one line at a time at the printing
         // speed, so that a follower of the tape sees the document come out.
         QElapsedTimer clock;
         clock.start();
         for (qsizetype i = 0; i < count; ++i) {
-            if (i < document.receipt.size()) {
-                receipt->write(document.receipt[i].toUtf8() + '\n');
+            if (i < receiptText.size()) {
+                for (const QString &line : receiptText[i])
+                    receipt->write(line.toUtf8() + '\n');
                 receipt->flush();
             }
-            if (i < document.control.size()) {
-                control->write(document.control[i].toUtf8() + '\n');
+            if (i < controlText.size()) {
+                for (const QString &line : controlText[i])
+                    control->write(line.toUtf8() + '\n');
                 control->flush();
             }
             if (speed > 0) {

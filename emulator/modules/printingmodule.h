@@ -76,8 +76,10 @@ private:
 
     int width() const;
     // A text laid out for the tape, its marks honoured; false after
-    // recording the failure (a malformed mark, a missing picture...).
-    bool layout(const QString &text, bool wide, int wrap, int alignment, QStringList *lines);
+    // recording the failure (a malformed mark, a missing picture...). A
+    // `stored` text (a caption) shows a missing picture or barcode as a
+    // placeholder instead.
+    bool layout(const QString &text, bool wide, int wrap, int alignment, QStringList *lines, bool stored = false);
     // The same for texts from the tables, which never fail: a malformed
     // mark is printed as a question mark.
     QStringList layoutStored(const QString &text, int alignment);

@@ -1,5 +1,7 @@
 #include "modules/tapelayout.h"
 
+#include "core/paper.h"
+
 #include <QRegularExpression>
 
 namespace vreg {
@@ -20,7 +22,7 @@ struct Cell
 };
 using CellLine = QList<Cell>;
 
-QString render(const CellLine &line)
+QString render(const CellLine &line, bool markWide)
 {
     QString out;
     out.reserve(line.size() * 2);
@@ -33,7 +35,7 @@ QString render(const CellLine &line)
         }
         // The second column of a double-width character.
         if (cell.wide)
-            out += QLatin1Char(' ');
+            out += markWide ? QChar(PaperTape::kWideSecond) : QChar(QLatin1Char(' '));
     }
     return out;
 }
@@ -65,7 +67,7 @@ QString rstrip(QString text)
     return text;
 }
 
-QString align(CellLine line, int width, int alignment)
+QString align(CellLine line, int width, int alignment, bool markWide)
 {
     trimRight(&line);
     if (alignment != AlignLeft)
@@ -76,7 +78,7 @@ QString align(CellLine line, int width, int alignment)
         pad = free / 2;
     else if (alignment == AlignRight)
         pad = free;
-    return rstrip(QString(pad, QLatin1Char(' ')) + render(line));
+    return rstrip(QString(pad, QLatin1Char(' ')) + render(line, markWide));
 }
 
 // Splits the cells into lines of at most `width` columns.
@@ -228,14 +230,14 @@ bool parseMarks(const QString &text, bool startWide, QList<Piece> *pieces, QStri
     return true;
 }
 
-QStringList layoutRun(const Piece &run, int width, int wrap, int alignment)
+QStringList layoutRun(const Piece &run, int width, int wrap, int alignment, bool markWide)
 {
     CellLine cells;
     for (qsizetype i = 0; i < run.chars.size(); ++i)
         cells.append(Cell{run.chars[i], i < run.wide.size() && run.wide[i]});
     QStringList lines;
     for (const CellLine &line : wrapCells(cells, width, wrap))
-        lines.append(align(line, width, alignment));
+        lines.append(align(line, width, alignment, markWide));
     return lines;
 }
 

@@ -41,7 +41,10 @@ bool parseMarks(const QString &text, bool startWide, QList<Piece> *pieces, QStri
 // Lays out a run of characters `width` columns wide: wrapped (or cut at the
 // edge), aligned, double-width characters spread over two columns. Lines
 // carry no trailing blanks; an empty run gives one empty line.
-QStringList layoutRun(const Piece &run, int width, int wrap, int alignment);
+// With `markWide` the second column of a double-width character is the
+// paper's mark (PaperTape::kWideSecond) instead of a blank, for the paper to
+// draw the character across both.
+QStringList layoutRun(const Piece &run, int width, int wrap, int alignment, bool markWide = false);
 
 // Places a single line `text` in a line `width` columns wide, aligned; a
 // line wider than that continues on the next lines.

@@ -1,10 +1,13 @@
 #include "ui/settingsdialog.h"
 
+#include "core/paper.h"
 #include "core/tape.h"
+#include "ui/paperview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -16,6 +19,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -154,6 +158,11 @@ QWidget *SettingsDialog::createDevicePage()
     m_printSpeed->setSpecialValueText(QStringLiteral("мгновенно"));
     m_printSpeed->setValue(s.printSpeed());
 
+    m_tapeWindow = new QCheckBox(QStringLiteral("Показывать ленту в отдельном окне"));
+    m_tapeWindow->setObjectName(QStringLiteral("cbTapeWindow"));
+    m_tapeWindow->setChecked(s.tapeWindow());
+    m_tapeWindow->setToolTip(QStringLiteral("Окно не мешает работе: напечатанное появляется в нём, как чек из принтера"));
+
     auto *page = new QWidget;
     auto *form = new QFormLayout(page);
     form->addRow(QStringLiteral("Идентификатор:"), m_deviceId);
@@ -161,6 +170,7 @@ QWidget *SettingsDialog::createDevicePage()
     form->addRow(QStringLiteral("Датчик бумаги:"), m_paperPresent);
     form->addRow(QStringLiteral("Порт сканера:"), m_scannerPort);
     form->addRow(QStringLiteral("Скорость печати:"), m_printSpeed);
+    form->addRow(QStringLiteral("Окно ленты:"), m_tapeWindow);
 
     if (s.kind() == DeviceKind::FiscalRegister) {
         m_connectionTimeout = new QSpinBox;
@@ -209,10 +219,19 @@ QWidget *SettingsDialog::createTapePage()
     buttons->addStretch(1);
     buttons->addWidget(m_clearTape);
 
+    // The same tape as paper: the pictures of the last documents.
+    m_paper = new PaperView;
+    m_paper->setMinimumHeight(m_tape->minimumHeight());
+    auto *views = new QSplitter(Qt::Horizontal);
+    views->setObjectName(QStringLiteral("splitTape"));
+    views->addWidget(m_tape);
+    views->addWidget(m_paper);
+    views->setChildrenCollapsible(false);
+
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(m_tapePath);
-    layout->addWidget(m_tape, 1);
+    layout->addWidget(views, 1);
     layout->addLayout(buttons);
     return page;
 }
@@ -238,7 +257,8 @@ void SettingsDialog::loadTape()
     m_tapePath->setText(cut ? QStringLiteral("%1 (показан конец ленты)").arg(tape.path()) : tape.path());
     m_tape->setPlainText(text);
     m_tape->moveCursor(QTextCursor::End);
-    m_clearTape->setEnabled(!text.isEmpty());
+    m_paper->loadFolder(m_dataFolder);
+    m_clearTape->setEnabled(!text.isEmpty() || !m_paper->documents().isEmpty());
 }
 
 void SettingsDialog::clearTape()
@@ -246,6 +266,13 @@ void SettingsDialog::clearTape()
     QString error;
     if (!VirtualTape(m_dataFolder).clear(&error))
         showError(error);
+    // The paper goes with the text.
+    for (const QString &document : PaperTape::documents(m_dataFolder)) {
+        if (!QFile::remove(document)) {
+            showError(QStringLiteral("Не удалось удалить %1").arg(document));
+            break;
+        }
+    }
     loadTape();
 }
 
@@ -278,6 +305,7 @@ bool SettingsDialog::collect(Settings *out, QString *error) const
         {QStringLiteral("PaperPresent"), m_paperPresent->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
         {QStringLiteral("ScannerPort"), QString::number(m_scannerPort->value())},
         {QStringLiteral("PrintSpeed"), QString::number(m_printSpeed->value())},
+        {QStringLiteral("TapeWindow"), m_tapeWindow->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
     };
     for (const auto &value : values) {
         if (!out->setValue(value.first, value.second, error))

@@ -1,8 +1,8 @@
 #pragma once
 
 // The driver's own settings dialog: the connection settings, the device's own
-// settings and a read-only view of the virtual tape with a button to clear
-// it. It edits a copy of the settings; the caller takes settings() when the
+// settings and a read-only view of the virtual tape, as text and as paper,
+// with a button to clear it. It edits a copy of the settings; the caller takes settings() when the
 // user confirmed. Widgets carry object names so that tests can drive them.
 
 #include "core/settings.h"
@@ -18,6 +18,8 @@ class QPushButton;
 class QSpinBox;
 
 namespace vreg {
+
+class PaperView;
 
 class SettingsDialog : public QDialog
 {
@@ -56,10 +58,12 @@ private:
     QCheckBox *m_paperPresent = nullptr;
     QSpinBox *m_scannerPort = nullptr;
     QSpinBox *m_printSpeed = nullptr;
+    QCheckBox *m_tapeWindow = nullptr;
     QSpinBox *m_connectionTimeout = nullptr; // the register's peripherals only
     QLineEdit *m_pinPadAnswer = nullptr;
     QLabel *m_tapePath = nullptr;
     QPlainTextEdit *m_tape = nullptr;
+    PaperView *m_paper = nullptr;
     QPushButton *m_clearTape = nullptr;
     QLabel *m_error = nullptr;
 };

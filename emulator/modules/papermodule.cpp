@@ -1,0 +1,149 @@
+#include "modules/papermodule.h"
+
+#include "core/device.h"
+#include "ui/paperview.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QThread>
+
+namespace vreg {
+
+// What the GUI thread keeps of the window; touched on the GUI thread only.
+struct LiveTape
+{
+    QPointer<TapeWindow> window;
+};
+
+namespace {
+
+QApplication *guiApplication()
+{
+    return qobject_cast<QApplication *>(QCoreApplication::instance());
+}
+
+} // namespace
+
+PaperModule::PaperModule(DeviceContext &device)
+    : Module(device)
+    , m_live(std::make_shared<LiveTape>())
+{
+    Services &services = device.services();
+    services.imageLine = [this](const QImage &image, const QStringList &text) { return m_paper.imageLine(image, text); };
+    services.tapeText = [this](const QString &line) { return m_paper.tapeText(line); };
+    services.paperDocument = [this](const QStringList &lines, int durationMs) { document(lines, durationMs); };
+}
+
+PaperModule::~PaperModule()
+{
+    if (!m_receiver)
+        return;
+    // The window and every function still queued for it are code of this
+    // library, which its host may unload right after releasing the driver:
+    // all of it goes now. Deleting the receiver drops what is queued.
+    if (QThread::currentThread() == m_receiver->thread()) {
+        delete m_live->window;
+        delete m_receiver;
+    } else {
+        std::shared_ptr<LiveTape> live = m_live;
+        QMetaObject::invokeMethod(m_receiver, [live] { delete live->window; }, Qt::QueuedConnection);
+        m_receiver->deleteLater();
+    }
+}
+
+template <typename Work>
+bool PaperModule::onGuiThread(Work work)
+{
+    QApplication *app = guiApplication();
+    if (!app)
+        return false;
+    if (!m_receiver) {
+        // Functions for the window are queued to an object of the GUI
+        // thread that goes with this device.
+        m_receiver = new QObject;
+        m_receiver->moveToThread(app->thread());
+    }
+    QMetaObject::invokeMethod(m_receiver, std::move(work), Qt::QueuedConnection);
+    return true;
+}
+
+void PaperModule::registerActions(ActionRegistry &registry)
+{
+    Q_UNUSED(registry);
+}
+
+void PaperModule::settingsApplied()
+{
+    m_windowWanted = device().settings().tapeWindow();
+    if (!m_windowWanted) {
+        closeWindow();
+        return;
+    }
+    if (!guiApplication()) {
+        note(QStringLiteral("Окно ленты не открыто: программа не создала QApplication. Лента рисуется в папку %1")
+                 .arg(PaperTape::folderOf(device().dataFolder())));
+        return;
+    }
+    openWindow();
+}
+
+void PaperModule::document(const QStringList &lines, int durationMs)
+{
+    const ModelInfo &model = device().settings().model();
+    const QImage drawn = m_paper.draw(lines, model.lineLength, model.printWidth);
+    m_paper.forget(lines);
+    if (!m_fontNoted && !m_paper.hasFont()) {
+        m_fontNoted = true;
+        note(QStringLiteral("Текст на картинках ленты не рисуется: %1").arg(m_paper.fontProblem()));
+    }
+    QString path;
+    QString error;
+    if (!m_paper.save(drawn, device().dataFolder(), &path, &error))
+        note(QStringLiteral("Картинка документа не сохранена: %1").arg(error));
+    if (m_windowWanted) {
+        std::shared_ptr<LiveTape> live = m_live;
+        onGuiThread([live, drawn, durationMs] {
+            if (live->window)
+                live->window->view()->addDocument(drawn, durationMs);
+        });
+    }
+}
+
+void PaperModule::note(const QString &text)
+{
+    PropertyStore &props = device().props();
+    QString &detail = props.ResultDetailDescription;
+    detail = detail.isEmpty() ? text : detail + QStringLiteral("; ") + text;
+    props.ResultDetail = 1;
+}
+
+void PaperModule::openWindow()
+{
+    m_windowOpened = true;
+    std::shared_ptr<LiveTape> live = m_live;
+    const QString title = QStringLiteral("Лента: %1").arg(QString::fromUtf8(device().settings().model().name));
+    const QString folder = device().dataFolder();
+    onGuiThread([live, title, folder] {
+        if (!live->window) {
+            live->window = new TapeWindow(title);
+            live->window->view()->loadFolder(folder);
+        }
+        live->window->setWindowTitle(title);
+        live->window->show();
+        live->window->raise();
+    });
+}
+
+void PaperModule::closeWindow()
+{
+    if (!m_windowOpened)
+        return;
+    m_windowOpened = false;
+    std::shared_ptr<LiveTape> live = m_live;
+    onGuiThread([live] {
+        if (live->window)
+            live->window->deleteLater();
+    });
+}
+
+} // namespace vreg
