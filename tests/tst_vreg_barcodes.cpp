@@ -381,6 +381,9 @@ void TestVregBarcodes::memoryRoundTrip()
     QVERIFY2(device->PrintBarcode() == 0, qPrintable(device.result()));
     QCOMPARE(device.intValue(&Driver::BarcodeNumber), 1);
     QVERIFY(device.tape().isEmpty()); // stored, not printed
+    // Kept in the device's memory, not the driver object's.
+    QCOMPARE(device->DeviceEnabled(0), 0);
+    QCOMPARE(device->DeviceEnabled(1), 0);
 
     // Another barcode's options in the properties: GetBarcode replaces them all.
     writeBarcode(device, 11, QStringLiteral("other"),

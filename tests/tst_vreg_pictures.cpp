@@ -190,6 +190,9 @@ void TestVregPictures::uploadDownloadIdentical()
     Device &device = *m_device;
     QVERIFY2(upload(picture) == 0, qPrintable(device.result()));
     QCOMPARE(device.intValue(&Driver::PictureNumber), 1);
+    // Kept in the device's memory, not the driver object's.
+    QCOMPARE(device->DeviceEnabled(0), 0);
+    QCOMPARE(device->DeviceEnabled(1), 0);
 
     // Other values in the way: the download replaces them.
     device->Width(1);

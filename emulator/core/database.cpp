@@ -150,6 +150,10 @@ bool Database::bind(sqlite3_stmt *statement, const SqlValue *begin, const SqlVal
             rc = sqlite3_bind_text16(statement, index, value.text().utf16(),
                                      int(value.text().size() * qsizetype(sizeof(char16_t))), SQLITE_TRANSIENT);
             break;
+        case SqlValue::Blob:
+            rc = sqlite3_bind_blob64(statement, index, value.bytes().constData(), sqlite3_uint64(value.bytes().size()),
+                                     SQLITE_TRANSIENT);
+            break;
         }
         if (rc != SQLITE_OK) {
             setError(messageOf(m_db));
@@ -235,6 +239,15 @@ qint64 Database::Query::integer(int column) const
 double Database::Query::real(int column) const
 {
     return m_statement ? sqlite3_column_double(m_statement, column) : 0.0;
+}
+
+QByteArray Database::Query::blob(int column) const
+{
+    if (!m_statement)
+        return QByteArray();
+    const void *data = sqlite3_column_blob(m_statement, column);
+    const int bytes = sqlite3_column_bytes(m_statement, column);
+    return data ? QByteArray(static_cast<const char *>(data), bytes) : QByteArray();
 }
 
 QString Database::Query::text(int column) const

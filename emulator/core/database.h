@@ -34,7 +34,7 @@ namespace vreg {
 class SqlValue
 {
 public:
-    enum Type { Null, Integer, Real, Text };
+    enum Type { Null, Integer, Real, Text, Blob };
     SqlValue()
         : m_type(Null)
     {
@@ -64,18 +64,25 @@ public:
         , m_text(value)
     {
     }
+    SqlValue(const QByteArray &bytes)
+        : m_type(Blob)
+        , m_bytes(bytes)
+    {
+    }
     SqlValue(const char *) = delete; // say QStringLiteral
 
     Type type() const { return m_type; }
     qint64 integer() const { return m_integer; }
     double real() const { return m_real; }
     const QString &text() const { return m_text; }
+    const QByteArray &bytes() const { return m_bytes; }
 
 private:
     Type m_type;
     qint64 m_integer = 0;
     double m_real = 0;
     QString m_text;
+    QByteArray m_bytes;
 };
 
 // A JSON value as the text of one row of the key-value table: the compact
@@ -126,6 +133,7 @@ public:
         qint64 integer(int column) const;
         double real(int column) const;
         QString text(int column) const;
+        QByteArray blob(int column) const;
 
     private:
         friend class Database;

@@ -3,7 +3,66 @@
 #include "core/device.h"
 #include "modules/tapelayout.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace vreg {
+
+namespace {
+
+// A stored barcode's options besides its type and text, by name: the
+// database keeps them as a JSON object of these.
+struct IntOption
+{
+    const char *name;
+    int Barcode::*member;
+};
+struct BoolOption
+{
+    const char *name;
+    bool Barcode::*member;
+};
+const IntOption kIntOptions[] = {
+    {"printType", &Barcode::printType},         {"alignment", &Barcode::alignment},
+    {"leftMargin", &Barcode::leftMargin},       {"bottomMargin", &Barcode::bottomMargin},
+    {"height", &Barcode::height},               {"version", &Barcode::version},
+    {"correction", &Barcode::correction},       {"encoding", &Barcode::encoding},
+    {"encodingMode", &Barcode::encodingMode},   {"packingMode", &Barcode::packingMode},
+    {"proportions", &Barcode::proportions},     {"pixelProportions", &Barcode::pixelProportions},
+    {"rows", &Barcode::rows},                   {"columns", &Barcode::columns},
+};
+const BoolOption kBoolOptions[] = {
+    {"crc", &Barcode::crc},
+    {"printText", &Barcode::printText},
+    {"useProportions", &Barcode::useProportions},
+    {"useRows", &Barcode::useRows},
+    {"useColumns", &Barcode::useColumns},
+    {"useCodewords", &Barcode::useCodewords},
+    {"useCorrection", &Barcode::useCorrection},
+    {"invert", &Barcode::invert},
+};
+
+QString optionsText(const Barcode &barcode)
+{
+    QJsonObject json{{QStringLiteral("scale"), barcode.scale}};
+    for (const IntOption &option : kIntOptions)
+        json.insert(QLatin1String(option.name), barcode.*option.member);
+    for (const BoolOption &option : kBoolOptions)
+        json.insert(QLatin1String(option.name), barcode.*option.member);
+    return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
+}
+
+void optionsOf(const QString &text, Barcode *barcode)
+{
+    const QJsonObject json = QJsonDocument::fromJson(text.toUtf8()).object();
+    barcode->scale = json.value(QStringLiteral("scale")).toDouble();
+    for (const IntOption &option : kIntOptions)
+        barcode->*option.member = json.value(QLatin1String(option.name)).toInt();
+    for (const BoolOption &option : kBoolOptions)
+        barcode->*option.member = json.value(QLatin1String(option.name)).toBool();
+}
+
+} // namespace
 
 namespace {
 
@@ -27,6 +86,77 @@ BarcodesModule::BarcodesModule(DeviceContext &device)
         return lines(number, out);
     };
 }
+
+// ---- memory
+
+void BarcodesModule::resetState()
+{
+    m_memory.clear();
+    m_stored.clear();
+}
+
+const char *BarcodesModule::schema() const
+{
+    return R"(
+CREATE TABLE IF NOT EXISTS barcodes (
+    number INTEGER PRIMARY KEY,
+    type INTEGER NOT NULL,
+    text TEXT NOT NULL,
+    options TEXT NOT NULL
+);
+)";
+}
+
+bool BarcodesModule::load(Database &db, QString *error)
+{
+    QList<Barcode> entries;
+    int bytes = 0;
+    Database::Query rows = db.query("SELECT number, type, text, options FROM barcodes ORDER BY number");
+    while (rows.next()) {
+        Barcode barcode;
+        barcode.type = int(rows.integer(1));
+        barcode.text = rows.text(2);
+        optionsOf(rows.text(3), &barcode);
+        bytes += BarcodeMemory::sizeOf(barcode);
+        // What is kept must be what the register would have accepted.
+        if (rows.integer(0) != entries.size() + 1 || entries.size() >= BarcodeMemory::kMaxBarcodes
+            || bytes > BarcodeMemory::kCapacityBytes || validateBarcode(barcode)) {
+            *error = QStringLiteral("неверный штрихкод %1 в памяти").arg(rows.integer(0));
+            return false;
+        }
+        entries.append(barcode);
+    }
+    if (rows.failed()) {
+        *error = db.error();
+        return false;
+    }
+    m_memory.restore(entries);
+    m_stored = m_memory.entries();
+    return true;
+}
+
+bool BarcodesModule::store(Database &db)
+{
+    // Asked after every action: a memory nobody touched still shares its
+    // list with the stored copy.
+    const QList<Barcode> now = m_memory.entries();
+    if (now.constData() == m_stored.constData() && now.size() == m_stored.size())
+        return true;
+    qsizetype same = 0;
+    while (same < now.size() && same < m_stored.size() && now[same] == m_stored[same])
+        ++same;
+    if (same < m_stored.size() && !db.write("DELETE FROM barcodes WHERE number > ?", {qint64(same)}))
+        return false;
+    for (qsizetype i = same; i < now.size(); ++i) {
+        if (!db.write("INSERT INTO barcodes (number, type, text, options) VALUES (?, ?, ?, ?)",
+                      {qint64(i + 1), now[i].type, now[i].text, optionsText(now[i])}))
+            return false;
+    }
+    m_stored = now;
+    return true;
+}
+
+// ---- actions
 
 void BarcodesModule::registerActions(ActionRegistry &registry)
 {

@@ -20,6 +20,12 @@ public:
     explicit BarcodesModule(DeviceContext &device);
     void registerActions(ActionRegistry &registry) override;
 
+    QString stateKey() const override { return QStringLiteral("barcodes"); }
+    void resetState() override;
+    const char *schema() const override;
+    bool load(Database &db, QString *error) override;
+    bool store(Database &db) override;
+
 private:
     int printBarcode();
     int printByNumber();
@@ -35,6 +41,7 @@ private:
     int lines(int number, QStringList *out);
 
     BarcodeMemory m_memory;
+    QList<Barcode> m_stored; // as the database holds them
     std::optional<Barcode> m_dynamic;
 };
 

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cstring>
+
 namespace vreg {
 
 namespace {
@@ -41,6 +43,85 @@ PicturesModule::PicturesModule(DeviceContext &device)
         return linesOf(picture, offset, QStringLiteral("Картинка №%1").arg(number), out) ? 0 : -1;
     };
 }
+
+// ---- memory
+
+void PicturesModule::resetState()
+{
+    m_memory.clear();
+    m_stored.clear();
+}
+
+const char *PicturesModule::schema() const
+{
+    // The pixels as given: 32-bit ARGB, rows top first, no padding.
+    return R"(
+CREATE TABLE IF NOT EXISTS pictures (
+    number INTEGER PRIMARY KEY,
+    width INTEGER NOT NULL,
+    height INTEGER NOT NULL,
+    pixels BLOB NOT NULL
+);
+)";
+}
+
+bool PicturesModule::load(Database &db, QString *error)
+{
+    QList<QImage> entries;
+    qint64 bytes = 0;
+    Database::Query rows = db.query("SELECT number, width, height, pixels FROM pictures ORDER BY number");
+    while (rows.next()) {
+        const qint64 width = rows.integer(1);
+        const qint64 height = rows.integer(2);
+        const QByteArray pixels = rows.blob(3);
+        bytes += width * height * 4;
+        if (rows.integer(0) != entries.size() + 1 || entries.size() >= PictureMemory::kMaxPictures || width < 1
+            || height < 1 || width > PictureMemory::kMaxHeight || height > PictureMemory::kMaxHeight
+            || bytes > PictureMemory::kCapacityBytes || pixels.size() != width * height * 4) {
+            *error = QStringLiteral("неверная картинка %1 в памяти").arg(rows.integer(0));
+            return false;
+        }
+        QImage picture(int(width), int(height), QImage::Format_ARGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            std::memcpy(picture.scanLine(y), pixels.constData() + qint64(y) * width * 4, size_t(width) * 4);
+        entries.append(picture);
+    }
+    if (rows.failed()) {
+        *error = db.error();
+        return false;
+    }
+    m_memory.restore(entries);
+    m_stored = m_memory.entries();
+    return true;
+}
+
+bool PicturesModule::store(Database &db)
+{
+    // Asked after every action: a memory nobody touched still shares its
+    // list, and each picture its pixels, with the stored copy.
+    const QList<QImage> now = m_memory.entries();
+    if (now.constData() == m_stored.constData() && now.size() == m_stored.size())
+        return true;
+    qsizetype same = 0;
+    while (same < now.size() && same < m_stored.size() && now[same] == m_stored[same])
+        ++same;
+    if (same < m_stored.size() && !db.write("DELETE FROM pictures WHERE number > ?", {qint64(same)}))
+        return false;
+    for (qsizetype i = same; i < now.size(); ++i) {
+        const QImage picture = now[i].convertToFormat(QImage::Format_ARGB32);
+        QByteArray pixels;
+        pixels.reserve(qsizetype(picture.width()) * picture.height() * 4);
+        for (int y = 0; y < picture.height(); ++y)
+            pixels.append(reinterpret_cast<const char *>(picture.constScanLine(y)), qsizetype(picture.width()) * 4);
+        if (!db.write("INSERT INTO pictures (number, width, height, pixels) VALUES (?, ?, ?, ?)",
+                      {qint64(i + 1), picture.width(), picture.height(), pixels}))
+            return false;
+    }
+    m_stored = now;
+    return true;
+}
+
+// ---- actions
 
 void PicturesModule::registerActions(ActionRegistry &registry)
 {
@@ -186,7 +267,7 @@ int PicturesModule::print(const QStringList &lines)
     return services.printDocument(lines, false);
 }
 
-bool PicturesModule::store(const QImage &picture, const QString &source)
+bool PicturesModule::keep(const QImage &picture, const QString &source)
 {
     const ModelInfo &model = device().settings().model();
     if (picture.width() > model.printWidth) {
@@ -276,7 +357,7 @@ int PicturesModule::loadFromFile()
     const QString fileName = device().props().FileName;
     if (!readFile(fileName, &picture))
         return -1;
-    return store(picture, QStringLiteral("Картинка %1").arg(fileName)) ? 0 : -1;
+    return keep(picture, QStringLiteral("Картинка %1").arg(fileName)) ? 0 : -1;
 }
 
 int PicturesModule::upload()
@@ -297,7 +378,7 @@ int PicturesModule::upload()
     QString why;
     if (!fromUploadText(p.Caption, p.Width, p.Height, &picture, &why))
         return device().fail(Code::InvalidPictureData, why);
-    return store(picture, QStringLiteral("Картинка")) ? 0 : -1;
+    return keep(picture, QStringLiteral("Картинка")) ? 0 : -1;
 }
 
 int PicturesModule::download()

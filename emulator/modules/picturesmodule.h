@@ -19,6 +19,12 @@ public:
     explicit PicturesModule(DeviceContext &device);
     void registerActions(ActionRegistry &registry) override;
 
+    QString stateKey() const override { return QStringLiteral("pictures"); }
+    void resetState() override;
+    const char *schema() const override;
+    bool load(Database &db, QString *error) override;
+    bool store(Database &db) override;
+
     // A picture as the print head makes it: paper `dots` wide, black and
     // white, the picture at `left`.
     static QImage printedImage(const QImage &picture, int dots, int left);
@@ -42,12 +48,13 @@ private:
     // Reads a picture file; false after recording the failure.
     bool readFile(const QString &fileName, QImage *picture);
     // Stores a picture that fits the paper and the memory; `source` names it in a failure.
-    bool store(const QImage &picture, const QString &source);
+    bool keep(const QImage &picture, const QString &source);
     // The tape lines of a picture at `left` dots; false after recording the failure.
     bool linesOf(const QImage &picture, int left, const QString &caption, QStringList *lines);
     int print(const QStringList &lines);
 
     PictureMemory m_memory;
+    QList<QImage> m_stored; // as the database holds them
 };
 
 } // namespace vreg
