@@ -259,6 +259,17 @@ QString Database::Query::text(int column) const
     return data ? QString(reinterpret_cast<const QChar *>(data), bytes / int(sizeof(QChar))) : QString();
 }
 
+bool Database::beginWriting()
+{
+    if (m_doomed)
+        return false; // the transaction is lost already
+    if (m_inTransaction)
+        return true;
+    m_error.clear();
+    m_doomed = !begin();
+    return !m_doomed;
+}
+
 bool Database::begin()
 {
     sqlite3_stmt *statement = prepare("BEGIN IMMEDIATE");
@@ -277,15 +288,8 @@ bool Database::begin()
 
 bool Database::write(const char *sql, std::initializer_list<SqlValue> args, Durability durability)
 {
-    if (m_doomed)
+    if (!beginWriting())
         return false;
-    if (!m_inTransaction) {
-        m_error.clear();
-        if (!begin()) {
-            m_doomed = true;
-            return false;
-        }
-    }
     if (durability == Durability::Durable)
         m_durable = true;
     sqlite3_stmt *statement = prepare(sql);
@@ -308,15 +312,8 @@ bool Database::write(const char *sql, std::initializer_list<SqlValue> args, Dura
 
 bool Database::writeScript(const char *sql)
 {
-    if (m_doomed)
+    if (!beginWriting())
         return false;
-    if (!m_inTransaction) {
-        m_error.clear();
-        if (!begin()) {
-            m_doomed = true;
-            return false;
-        }
-    }
     m_durable = true;
     char *message = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {

@@ -173,6 +173,9 @@ private:
     sqlite3_stmt *prepare(const char *sql);
     bool bind(sqlite3_stmt *statement, const SqlValue *begin, const SqlValue *end);
     bool begin();
+    // A transaction to write in, opened when none is; false when the
+    // transaction is lost or cannot begin.
+    bool beginWriting();
     bool syncLog(QString *error);
     void setError(const QString &what);
 

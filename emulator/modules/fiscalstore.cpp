@@ -2,6 +2,8 @@
 
 #include <QJsonDocument>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace vreg {
@@ -220,39 +222,33 @@ QJsonValue jsonOf(const QString &text)
     return QJsonValue();
 }
 
-bool sameTags(const QList<FiscalTag> &a, const QList<FiscalTag> &b)
+// Two lists alike element by element, by `same`.
+template <typename T, typename Same>
+bool sameLists(const QList<T> &a, const QList<T> &b, Same same)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i].number != b[i].number || a[i].type != b[i].type || a[i].value != b[i].value
-            || a[i].print != b[i].print || a[i].user != b[i].user)
-            return false;
-    }
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
 }
 
+bool sameTags(const QList<FiscalTag> &a, const QList<FiscalTag> &b)
+{
+    return sameLists(a, b, [](const FiscalTag &x, const FiscalTag &y) {
+        return x.number == y.number && x.type == y.type && x.value == y.value && x.print == y.print && x.user == y.user;
+    });
+}
+
+// The inputs only: the amounts are computed.
 bool sameAdjustments(const QList<Adjustment> &a, const QList<Adjustment> &b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i].charge != b[i].charge || a[i].percent != b[i].percent || a[i].value != b[i].value
-            || a[i].number != b[i].number || a[i].positionId != b[i].positionId)
-            return false;
-    }
-    return true;
+    return sameLists(a, b, [](const Adjustment &x, const Adjustment &y) {
+        return x.charge == y.charge && x.percent == y.percent && x.value == y.value && x.number == y.number
+            && x.positionId == y.positionId;
+    });
 }
 
 bool sameTaxes(const QList<ReceiptTax> &a, const QList<ReceiptTax> &b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i].taxNumber != b[i].taxNumber || a[i].amount != b[i].amount)
-            return false;
-    }
-    return true;
+    return sameLists(a, b,
+                     [](const ReceiptTax &x, const ReceiptTax &y) { return x.taxNumber == y.taxNumber && x.amount == y.amount; });
 }
 
 bool sameHeader(const Receipt &a, const Receipt &b)
@@ -271,28 +267,19 @@ bool sameShift(const ShiftRecord &a, const ShiftRecord &b)
 
 bool sameRegistrations(const QList<Registration> &a, const QList<Registration> &b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i].number != b[i].number || a[i].time != b[i].time || a[i].inn != b[i].inn || a[i].rnm != b[i].rnm
-            || a[i].session != b[i].session || a[i].document != b[i].document
-            || a[i].fiscalNumber != b[i].fiscalNumber || a[i].grandAtRegistration != b[i].grandAtRegistration)
-            return false;
-    }
-    return true;
+    return sameLists(a, b, [](const Registration &x, const Registration &y) {
+        return x.number == y.number && x.time == y.time && x.inn == y.inn && x.rnm == y.rnm && x.session == y.session
+            && x.document == y.document && x.fiscalNumber == y.fiscalNumber
+            && x.grandAtRegistration == y.grandAtRegistration;
+    });
 }
 
 bool sameStorages(const QList<StorageUnit> &a, const QList<StorageUnit> &b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i].number != b[i].number || a[i].activation != b[i].activation || a[i].activated != b[i].activated
-            || a[i].session != b[i].session || a[i].firstFiscalNumber != b[i].firstFiscalNumber
-            || a[i].closed != b[i].closed)
-            return false;
-    }
-    return true;
+    return sameLists(a, b, [](const StorageUnit &x, const StorageUnit &y) {
+        return x.number == y.number && x.activation == y.activation && x.activated == y.activated
+            && x.session == y.session && x.firstFiscalNumber == y.firstFiscalNumber && x.closed == y.closed;
+    });
 }
 
 // ---- scalars in the key-value table

@@ -34,17 +34,25 @@ PicturesModule::PicturesModule(DeviceContext &device)
     : Module(device)
 {
     device.services().pictureLines = [this](int number, int offset, QStringList *out) {
-        const QImage picture = m_memory.get(number);
-        if (picture.isNull()) {
-            return this->device().fail(Code::PictureNotFound, QStringLiteral("Картинки №%1 нет: в памяти %2 картинок")
-                                                                  .arg(number)
-                                                                  .arg(m_memory.count()));
-        }
+        QImage picture;
+        if (!stored(number, &picture))
+            return -1;
         return linesOf(picture, offset, QStringLiteral("Картинка №%1").arg(number), out) ? 0 : -1;
     };
 }
 
 // ---- memory
+
+bool PicturesModule::stored(int number, QImage *picture)
+{
+    *picture = m_memory.get(number);
+    if (picture->isNull()) {
+        device().fail(Code::PictureNotFound,
+                      QStringLiteral("Картинки №%1 нет: в памяти %2 картинок").arg(number).arg(m_memory.count()));
+        return false;
+    }
+    return true;
+}
 
 void PicturesModule::resetState()
 {
@@ -384,12 +392,9 @@ int PicturesModule::upload()
 int PicturesModule::download()
 {
     PropertyStore &p = device().props();
-    const QImage picture = m_memory.get(p.PictureNumber);
-    if (picture.isNull()) {
-        return device().fail(Code::PictureNotFound, QStringLiteral("Картинки №%1 нет: в памяти %2 картинок")
-                                                        .arg(p.PictureNumber)
-                                                        .arg(m_memory.count()));
-    }
+    QImage picture;
+    if (!stored(p.PictureNumber, &picture))
+        return -1;
     p.Width = picture.width();
     p.Height = picture.height();
     p.Caption = toDownloadText(picture);
@@ -412,12 +417,9 @@ int PicturesModule::clear()
 int PicturesModule::pictureStatus()
 {
     PropertyStore &p = device().props();
-    const QImage picture = m_memory.get(p.PictureNumber);
-    if (picture.isNull()) {
-        return device().fail(Code::PictureNotFound, QStringLiteral("Картинки №%1 нет: в памяти %2 картинок")
-                                                        .arg(p.PictureNumber)
-                                                        .arg(m_memory.count()));
-    }
+    QImage picture;
+    if (!stored(p.PictureNumber, &picture))
+        return -1;
     p.Width = picture.width();
     p.Height = picture.height();
     // A picture is stored whole in one call, so it is never left open.

@@ -45,6 +45,8 @@ private:
     int pictureStatus();
     int arrayStatus();
 
+    // The stored picture `number`; false after recording that there is none.
+    bool stored(int number, QImage *picture);
     // Reads a picture file; false after recording the failure.
     bool readFile(const QString &fileName, QImage *picture);
     // Stores a picture that fits the paper and the memory; `source` names it in a failure.
