@@ -382,22 +382,20 @@ int JournalingDriver::ScannerCallback(VOR::AbstractScannerEventHandler *handler)
 
 int JournalingDriver::ReadSetting(const wchar_t *name, wchar_t *buffer, int capacity)
 {
-    forgetFailure();
-    Record record(*this, Journal::Get_ReadSetting);
-    const int result = m_inner->ReadSetting(name, buffer, capacity);
-    record.stop();
-    record.call.settingName = textOf(name);
-    record.call.capacity = capacity;
-    if (buffer && capacity > 0)
-        record.call.text = bufferText(buffer, capacity);
-    return finish(record, result);
+    return readSettingText(Journal::Get_ReadSetting, &IFptr::ReadSetting, name, buffer, capacity);
 }
 
 int JournalingDriver::ReadSettingDescription(const wchar_t *name, wchar_t *buffer, int capacity)
 {
+    return readSettingText(Journal::Get_ReadSettingDescription, &IFptr::ReadSettingDescription, name, buffer, capacity);
+}
+
+int JournalingDriver::readSettingText(Journal::OperationId op, int (IFptr::*read)(const wchar_t *, wchar_t *, int),
+                                      const wchar_t *name, wchar_t *buffer, int capacity)
+{
     forgetFailure();
-    Record record(*this, Journal::Get_ReadSettingDescription);
-    const int result = m_inner->ReadSettingDescription(name, buffer, capacity);
+    Record record(*this, op);
+    const int result = (m_inner->*read)(name, buffer, capacity);
     record.stop();
     record.call.settingName = textOf(name);
     record.call.capacity = capacity;

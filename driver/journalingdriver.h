@@ -104,6 +104,8 @@ private:
     int readDouble(Journal::OperationId op, int (IFptr::*getter)(double *), double *value);
     int writeDouble(Journal::OperationId op, int (IFptr::*setter)(double), double value);
     int readText(Journal::OperationId op, int (IFptr::*getter)(wchar_t *, int), wchar_t *buffer, int capacity);
+    int readSettingText(Journal::OperationId op, int (IFptr::*read)(const wchar_t *, wchar_t *, int),
+                        const wchar_t *name, wchar_t *buffer, int capacity);
     int writeText(Journal::OperationId op, int (IFptr::*setter)(const wchar_t *), const wchar_t *value);
     int readTriple(Journal::OperationId op, int (IFptr::*getter)(int *, int *, int *), int *a, int *b, int *c);
     int writeTriple(Journal::OperationId op, int (IFptr::*setter)(int, int, int), int a, int b, int c);
