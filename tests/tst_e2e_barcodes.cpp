@@ -4,6 +4,7 @@
 // back and printed from memory; a picture goes from the window's buffer into
 // the register and back unchanged.
 
+#include "tapewindow.h"
 #include "testmain.h"
 #include "vregpaper.h"
 #include "vregwindow.h"
@@ -15,17 +16,9 @@
 #include <QTabWidget>
 
 using ZXing::BarcodeFormat;
+using vregtest::tapeWindow;
 
 namespace {
-
-QWidget *tapeWindow()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("VirtualRegisterTape") && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
-}
 
 // VREG_SCREENSHOTS=folder keeps the bench with the live tape window beside it.
 void keepScreenshot(QWidget *bench, QWidget *tape)

@@ -3,6 +3,7 @@
 // without waiting for it) and the paper on the "Лента" page of the driver's
 // settings dialog. VREG_SCREENSHOTS=folder keeps pictures of both.
 
+#include "tapewindow.h"
 #include "testmain.h"
 #include "vregclient.h"
 #include "vregpaper.h"
@@ -20,15 +21,6 @@
 using namespace vregtest;
 
 namespace {
-
-QWidget *tapeWindow()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("VirtualRegisterTape") && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
-}
 
 // The number of documents the live window shows (-1 without a window).
 int shownDocuments()

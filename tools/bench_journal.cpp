@@ -22,6 +22,7 @@
 #include "journalingdriver.h"
 #include "journalmodel.h"
 #include "journalpanel.h"
+#include "testmain.h"
 #include "zeruzuva.h"
 
 #include <QAbstractButton>
@@ -312,10 +313,7 @@ void benchWindow()
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/.local/share")).toUtf8());
+    const QScopedPointer<QTemporaryDir> home(fptrtest::isolateHome());
     QApplication app(argc, argv);
     const QString part = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (part.isEmpty() || part == QLatin1String("call"))

@@ -11,6 +11,7 @@
 #include "fptrmainwindow.h"
 #include "journalmodel.h"
 #include "journalpanel.h"
+#include "testmain.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -53,10 +54,7 @@ void settle(int ms)
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/.local/share")).toUtf8());
+    const QScopedPointer<QTemporaryDir> home(fptrtest::isolateHome());
     QApplication app(argc, argv);
     if (argc != 2) {
         QTextStream(stderr) << "usage: fptr_journal_screenshot OUTPUT.png\n";
