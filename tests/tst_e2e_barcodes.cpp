@@ -79,10 +79,10 @@ void TestE2eBarcodes::qrCodeFromTheBarcodeTab()
     w.select("cmbBarcodeAlignment", 1);
     w.click("pbtnPrintBarcode");
     QCOMPARE(w.error(), QString());
-    QCOMPARE(vregtest::decode(vregtest::newestPaper(w.dataDir.path()), BarcodeFormat::QRCode), typed);
+    QCOMPARE(vregtest::decode(vregtest::newestPaper(w.driver(), w.dataDir.path()), BarcodeFormat::QRCode), typed);
     QVERIFY(printedLine(w.printed(), QStringLiteral("\\[QR Code: https://check")));
     QTRY_COMPARE(tapeWindow()->findChild<QScrollArea *>(QStringLiteral("paperView"))->widget()->height(),
-                 vregtest::newestPaper(w.dataDir.path()).height() + 24);
+                 vregtest::newestPaper(w.driver(), w.dataDir.path()).height() + 24);
     keepScreenshot(w.window.get(), tapeWindow());
 
     // The same text in numeric mode is the register's error, not a print.
@@ -103,7 +103,7 @@ void TestE2eBarcodes::deferredBarcodeFromMemory()
     w.click("pbtnPrintBarcode");
     QCOMPARE(w.error(), QString());
     QVERIFY(w.printed().isEmpty());
-    QVERIFY(vregtest::paperDocuments(w.dataDir.path()).isEmpty());
+    QVERIFY(vregtest::paperDocuments(w.driver(), w.dataDir.path()).isEmpty());
 
     w.click("pushGetBarcodeArrayStatus");
     QCOMPARE(w.error(), QString());
@@ -118,7 +118,7 @@ void TestE2eBarcodes::deferredBarcodeFromMemory()
     w.select("cmbBarcodePrintPurpose", 0);
     w.click("pbtnPrintBarcodeByNumber");
     QCOMPARE(w.error(), QString());
-    QCOMPARE(vregtest::decode(vregtest::newestPaper(w.dataDir.path()), BarcodeFormat::EAN13),
+    QCOMPARE(vregtest::decode(vregtest::newestPaper(w.driver(), w.dataDir.path()), BarcodeFormat::EAN13),
              QStringLiteral("4601234567893"));
 
     // A number not stored: the register's error, nothing printed.

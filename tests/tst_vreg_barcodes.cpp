@@ -229,7 +229,7 @@ void TestVregBarcodes::printedBarcodeDecodes()
     writeBarcode(device, type, text, options);
     QVERIFY2(device->PrintBarcode() == 0, qPrintable(device.result()));
 
-    const QImage paper = newestPaper(device.dataFolder());
+    const QImage paper = newestPaper(device.get(), device.dataFolder());
     QVERIFY(!paper.isNull());
     QCOMPARE(paper.width(), model == QLatin1String("1") ? 384 : 576);
     QCOMPARE(decode(paper, format), decoded);
@@ -329,7 +329,7 @@ void TestVregBarcodes::refusedBarcode()
     QVERIFY2(device.detail().contains(detail), qPrintable(device.result()));
     // Nothing printed, nothing stored.
     QVERIFY(device.tape().isEmpty());
-    QVERIFY(paperDocuments(device.dataFolder()).isEmpty());
+    QVERIFY(paperDocuments(device.get(), device.dataFolder()).isEmpty());
     QCOMPARE(device->GetBarcodeArrayStatus(), 0);
     QCOMPARE(device.intValue(&Driver::BarcodeNumber), 0);
 }
@@ -399,7 +399,7 @@ void TestVregBarcodes::memoryRoundTrip()
     device->BarcodeNumber(1);
     device->PrintPurpose(0);
     QVERIFY2(device->PrintBarcodeByNumber() == 0, qPrintable(device.result()));
-    QCOMPARE(decode(newestPaper(device.dataFolder()), format, options.value("BarcodeInvert").toInt() == 1), text);
+    QCOMPARE(decode(newestPaper(device.get(), device.dataFolder()), format, options.value("BarcodeInvert").toInt() == 1), text);
 }
 
 void TestVregBarcodes::memoryNumbersAndLimits()
@@ -484,7 +484,7 @@ void TestVregBarcodes::marks()
     writeBarcode(device, 11, QStringLiteral("Dynamic"), QVariantMap());
     QCOMPARE(device->PrintBarcode(), 0);
     const QStringList before = device.tape();
-    const int documents = int(paperDocuments(device.dataFolder()).size());
+    const int documents = int(paperDocuments(device.get(), device.dataFolder()).size());
 
     device.setText(&Driver::Caption, text);
     device->TextWrap(0);
@@ -495,10 +495,10 @@ void TestVregBarcodes::marks()
         QVERIFY(result < 0);
         // Never a placeholder line: nothing printed at all.
         QCOMPARE(device.tape(), before);
-        QCOMPARE(int(paperDocuments(device.dataFolder()).size()), documents);
+        QCOMPARE(int(paperDocuments(device.get(), device.dataFolder()).size()), documents);
         return;
     }
-    const QImage paper = newestPaper(device.dataFolder());
+    const QImage paper = newestPaper(device.get(), device.dataFolder());
     QCOMPARE(decode(paper, decoded == QLatin1String("Dynamic") ? BarcodeFormat::Code128 : BarcodeFormat::QRCode),
              decoded);
     QVERIFY(device.tape().size() > before.size());
@@ -510,7 +510,7 @@ void TestVregBarcodes::receiptPrinterPrintsBarcodes()
     Device &device = *m_device;
     writeBarcode(device, 4, QStringLiteral("RECEIPT PRINTER"), opts({{"BarcodeEncodingMode", 1}}));
     QVERIFY2(device->PrintBarcode() == 0, qPrintable(device.result()));
-    const QImage paper = newestPaper(device.dataFolder());
+    const QImage paper = newestPaper(device.get(), device.dataFolder());
     QCOMPARE(paper.width(), 576);
     QCOMPARE(decode(paper, BarcodeFormat::QRCode), QStringLiteral("RECEIPT PRINTER"));
 }

@@ -324,7 +324,7 @@ void TestVregPictures::printedByNumberOnPaper()
         device->LeftMargin(offset);
         QVERIFY2(device->PrintPictureByNumber() == 0, qPrintable(device.result()));
     }
-    const QImage paper = newestPaper(device.dataFolder());
+    const QImage paper = newestPaper(device.get(), device.dataFolder());
     const int top = firstInkRow(paper);
     QVERIFY(top >= 0);
     QVERIFY(showsPicture(paper, picture, offset, top));
@@ -333,10 +333,10 @@ void TestVregPictures::printedByNumberOnPaper()
     // A picture that would leave the paper prints nothing.
     device->PictureNumber(1);
     device->LeftMargin(384 - 49);
-    const int documents = int(paperDocuments(device.dataFolder()).size());
+    const int documents = int(paperDocuments(device.get(), device.dataFolder()).size());
     QVERIFY(device->PrintPictureByNumber() < 0);
     QCOMPARE(device.code(), -312);
-    QCOMPARE(int(paperDocuments(device.dataFolder()).size()), documents);
+    QCOMPARE(int(paperDocuments(device.get(), device.dataFolder()).size()), documents);
 }
 
 void TestVregPictures::printFromFile_data()
@@ -367,7 +367,7 @@ void TestVregPictures::printFromFile()
     device->Alignment(alignment);
     device->LeftMargin(margin);
     QVERIFY2(device->PrintPicture() == 0, qPrintable(device.result()));
-    const QImage paper = newestPaper(device.dataFolder());
+    const QImage paper = newestPaper(device.get(), device.dataFolder());
     QRect ink = inkBounds(paper);
     QCOMPARE(ink.left(), bounds.left());
     QCOMPARE(ink.width(), bounds.width());
@@ -422,7 +422,7 @@ void TestVregPictures::receiptPrinterPictures()
     device->PictureNumber(1);
     device->LeftMargin(76);
     QVERIFY2(device->PrintPictureByNumber() == 0, qPrintable(device.result()));
-    const QImage paper = newestPaper(device.dataFolder());
+    const QImage paper = newestPaper(device.get(), device.dataFolder());
     QCOMPARE(paper.width(), 576);
     QVERIFY(showsPicture(paper, picture, 76, firstInkRow(paper)));
 }

@@ -111,7 +111,7 @@ void TestVregTapeWindow::windowFollowsPrintingFromWorkerThreads()
     worker.join();
     QCOMPARE(result, 0);
     QCOMPARE(shownDocuments(), emptyHeight);
-    QCOMPARE(paperDocuments(device.dataFolder()).size(), 1);
+    QCOMPARE(paperDocuments(device.get(), device.dataFolder()).size(), 1);
 
     QTRY_VERIFY(shownDocuments() > emptyHeight + 50 * 20);
     keepScreenshot(window, QStringLiteral("tape-window.png"));
@@ -128,7 +128,7 @@ void TestVregTapeWindow::documentComesOutAtPrintingSpeed()
     QTRY_VERIFY(shownDocuments() > before);
     const int early = shownDocuments();
     QTRY_VERIFY(shownDocuments() > early);
-    QTRY_COMPARE(shownDocuments(), before + newestPaper(device.dataFolder()).height());
+    QTRY_COMPARE(shownDocuments(), before + newestPaper(device.get(), device.dataFolder()).height());
 }
 
 void TestVregTapeWindow::settingOffClosesWindow()
@@ -141,7 +141,7 @@ void TestVregTapeWindow::settingOffClosesWindow()
     QTRY_VERIFY(!tapeWindow());
     // Printing goes on without it.
     QCOMPARE(printLines(device, 2), 0);
-    QCOMPARE(paperDocuments(device.dataFolder()).size(), 1);
+    QCOMPARE(paperDocuments(device.get(), device.dataFolder()).size(), 1);
 }
 
 void TestVregTapeWindow::settingsDialogShowsPaper()
@@ -166,7 +166,7 @@ void TestVregTapeWindow::settingsDialogShowsPaper()
         dialog->findChild<QTabWidget *>(QStringLiteral("twPages"))->setCurrentIndex(1);
         keepScreenshot(dialog, QStringLiteral("settings-device.png"));
         dialog->findChild<QPushButton *>(QStringLiteral("pbtnClearTape"))->click();
-        cleared = paperDocuments(device.dataFolder()).isEmpty() && device.tape().isEmpty();
+        cleared = paperDocuments(device.get(), device.dataFolder()).isEmpty() && device.tape().isEmpty();
         dialog->findChild<QCheckBox *>(QStringLiteral("cbTapeWindow"))->setChecked(true);
         dialog->findChild<QPushButton *>(QStringLiteral("pbtnOk"))->click();
     });

@@ -78,8 +78,7 @@ DrawFigures drawing(int runs, const QString &folder)
         vreg::renderBarcode(qr, 384, &symbol);
         QStringList lines = receiptLines(50);
         lines.insert(40, paper.imageLine(symbol, {QStringLiteral("[QR Code: ...]")}));
-        const QImage document = paper.draw(lines, 32, 384);
-        paper.forget(lines);
+        const QImage document = paper.draw(lines, 32, 384, paper.take(lines));
         drawn.push_back(double(clock.nsecsElapsed()) / 1e6);
         QString path;
         QString error;

@@ -298,13 +298,15 @@ QString PaperTape::plainText(const QString &line) const
     return text.isEmpty() ? QString() : text.join(QLatin1Char('\n'));
 }
 
-void PaperTape::forget(const QStringList &lines)
+PaperTape::Images PaperTape::take(const QStringList &lines)
 {
+    Images taken;
     for (const QString &line : lines) {
         const quint64 id = imageId(line);
-        if (id != 0)
-            m_images.remove(id);
+        if (id != 0 && m_images.contains(id))
+            taken.insert(id, m_images.take(id));
     }
+    return taken;
 }
 
 bool PaperTape::hasFont()
@@ -318,8 +320,12 @@ QString PaperTape::fontProblem()
     return m_glyphs->problem();
 }
 
-QImage PaperTape::draw(const QStringList &lines, int columns, int dots)
+QImage PaperTape::draw(const QStringList &lines, int columns, int dots, const Images &images)
 {
+    const auto imageOf = [&images](const QString &line) -> const Image * {
+        const auto found = images.constFind(imageId(line));
+        return found == images.constEnd() ? nullptr : &*found;
+    };
     columns = qMax(1, columns);
     const int cellWidth = qMax(1, dots / columns);
     const int lineHeight = cellWidth * 2;

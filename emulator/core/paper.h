@@ -52,11 +52,20 @@ public:
     // A printed line as plain text for callers that want no paper notation
     // (image lines give their text's first line).
     QString plainText(const QString &line) const;
-    // Lets go of the images of printed lines.
-    void forget(const QStringList &lines);
+    struct Image
+    {
+        QImage image;
+        QStringList text;
+    };
+    using Images = QHash<quint64, Image>;
+    // Takes the images of printed lines out of the tape, to draw them:
+    // after this the lines are text only to tapeText().
+    Images take(const QStringList &lines);
 
-    // Draws lines `columns` characters wide on paper `dots` wide.
-    QImage draw(const QStringList &lines, int columns, int dots);
+    // Draws lines `columns` characters wide on paper `dots` wide, the image
+    // lines from `images`. Only ever on one thread at a time (the glyphs
+    // are shared), but any thread.
+    QImage draw(const QStringList &lines, int columns, int dots, const Images &images);
     // Whether text can be drawn (the font was found); otherwise the paper
     // shows images and cuts only, and why is in fontProblem().
     bool hasFont();
@@ -71,11 +80,6 @@ public:
     static QStringList documents(const QString &dataFolder);
 
 private:
-    struct Image
-    {
-        QImage image;
-        QStringList text;
-    };
     const Image *imageOf(const QString &line) const;
 
     QHash<quint64, Image> m_images;

@@ -84,6 +84,9 @@ struct Services
     // `durationMs`; then lets go of the document's images. Never fails the
     // printing: a picture that cannot be saved is said in the result detail.
     std::function<void(const QStringList &lines, int durationMs)> paperDocument;
+    // Waits until every document handed to paperDocument is drawn and
+    // saved (the paper comes out on a thread of its own).
+    std::function<void()> flushPaper;
 
     // ---- firmware (the service module)
     // Version, sub-version and build of a unit (1 to 5, the bench's

@@ -236,6 +236,9 @@ int ModesModule::newDocument()
 
 int ModesModule::getStatus()
 {
+    // The printer answers once it has put out what it was given.
+    if (device().services().flushPaper)
+        device().services().flushPaper();
     PropertyStore &props = device().props();
     // The clock is read afresh, whatever Date and Time held.
     props.Date = QDate();

@@ -7,6 +7,10 @@
 #include <QPointer>
 #include <QThread>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace vreg {
 
 // What the GUI thread keeps of the window; touched on the GUI thread only.
@@ -36,6 +40,13 @@ PaperModule::PaperModule(DeviceContext &device)
 
 PaperModule::~PaperModule()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_jobsMutex);
+        m_stopping = true;
+    }
+    m_jobsChanged.notify_all();
+    if (m_drawer.joinable())
+        m_drawer.join(); // draws what is left first
     if (!m_receiver)
         return;
     // The window and every function still queued for it are code of this
@@ -57,6 +68,7 @@ bool PaperModule::onGuiThread(Work work)
     QApplication *app = guiApplication();
     if (!app)
         return false;
+    std::lock_guard<std::mutex> lock(m_guiMutex);
     if (!m_receiver) {
         // Functions for the window are queued to an object of the GUI
         // thread that goes with this device.
@@ -70,6 +82,12 @@ bool PaperModule::onGuiThread(Work work)
 void PaperModule::registerActions(ActionRegistry &registry)
 {
     Q_UNUSED(registry);
+    device().services().flushPaper = [this] { flush(); };
+}
+
+void PaperModule::disconnected()
+{
+    flush();
 }
 
 void PaperModule::settingsApplied()
@@ -90,23 +108,72 @@ void PaperModule::settingsApplied()
 void PaperModule::document(const QStringList &lines, int durationMs)
 {
     const ModelInfo &model = device().settings().model();
-    const QImage drawn = m_paper.draw(lines, model.lineLength, model.printWidth);
-    m_paper.forget(lines);
-    if (!m_fontNoted && !m_paper.hasFont()) {
-        m_fontNoted = true;
-        note(QStringLiteral("Текст на картинках ленты не рисуется: %1").arg(m_paper.fontProblem()));
+    Job job;
+    job.lines = lines;
+    job.images = m_paper.take(lines);
+    job.columns = model.lineLength;
+    job.dots = model.printWidth;
+    job.folder = device().dataFolder();
+    job.durationMs = durationMs;
+    job.toWindow = m_windowWanted;
+    QString problems;
+    {
+        std::lock_guard<std::mutex> lock(m_jobsMutex);
+        m_jobs.push_back(std::move(job));
+        problems.swap(m_problems);
+        if (!m_drawer.joinable())
+            m_drawer = std::thread([this] { drawJobs(); });
     }
-    QString path;
-    QString error;
-    if (!m_paper.save(drawn, device().dataFolder(), &path, &error))
-        note(QStringLiteral("Картинка документа не сохранена: %1").arg(error));
-    if (m_windowWanted) {
-        std::shared_ptr<LiveTape> live = m_live;
-        onGuiThread([live, drawn, durationMs] {
-            if (live->window)
-                live->window->view()->addDocument(drawn, durationMs);
-        });
+    m_jobsChanged.notify_all();
+    if (!problems.isEmpty())
+        note(problems);
+}
+
+void PaperModule::drawJobs()
+{
+    // The paper is a view of what was printed: the actions come first.
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+    std::unique_lock<std::mutex> lock(m_jobsMutex);
+    for (;;) {
+        m_jobsChanged.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });
+        if (m_jobs.empty())
+            return; // stopping, and everything is on paper
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        m_drawing = true;
+        lock.unlock();
+
+        QStringList problems;
+        const QImage drawn = m_paper.draw(job.lines, job.columns, job.dots, job.images);
+        if (!m_fontNoted && !m_paper.hasFont()) {
+            m_fontNoted = true;
+            problems << QStringLiteral("Текст на картинках ленты не рисуется: %1").arg(m_paper.fontProblem());
+        }
+        QString path;
+        QString error;
+        if (!m_paper.save(drawn, job.folder, &path, &error))
+            problems << QStringLiteral("Картинка документа не сохранена: %1").arg(error);
+        if (job.toWindow) {
+            std::shared_ptr<LiveTape> live = m_live;
+            const int durationMs = job.durationMs;
+            onGuiThread([live, drawn, durationMs] {
+                if (live->window)
+                    live->window->view()->addDocument(drawn, durationMs);
+            });
+        }
+
+        lock.lock();
+        if (!problems.isEmpty())
+            m_problems += (m_problems.isEmpty() ? QString() : QStringLiteral("; ")) + problems.join(QStringLiteral("; "));
+        m_drawing = false;
+        m_jobsChanged.notify_all();
     }
+}
+
+void PaperModule::flush()
+{
+    std::unique_lock<std::mutex> lock(m_jobsMutex);
+    m_jobsChanged.wait(lock, [this] { return m_jobs.empty() && !m_drawing; });
 }
 
 void PaperModule::note(const QString &text)

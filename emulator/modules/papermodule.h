@@ -5,6 +5,12 @@
 // tape window when the TapeWindow setting asks for one. Provides imageLine,
 // tapeText and paperDocument.
 //
+// Drawing and saving a document takes longer than registering it (a
+// thousand-position receipt would pay it a thousand times), so the paper
+// comes out on a thread of the module's own, in printing order: an action
+// only hands its lines over. GetStatus, disconnecting and releasing the
+// driver wait until everything handed over is on paper.
+//
 // The window belongs to the GUI thread: actions come from any thread, so
 // the window is only ever created, fed and closed by functions posted to
 // the application object, and an action never waits for them. In a host
@@ -14,7 +20,11 @@
 #include "core/module.h"
 #include "core/paper.h"
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 class QObject;
 
@@ -30,9 +40,23 @@ public:
 
     void registerActions(ActionRegistry &registry) override;
     void settingsApplied() override;
+    void disconnected() override;
 
 private:
+    struct Job
+    {
+        QStringList lines;
+        PaperTape::Images images;
+        int columns = 0;
+        int dots = 0;
+        QString folder;
+        int durationMs = 0;
+        bool toWindow = false;
+    };
     void document(const QStringList &lines, int durationMs);
+    void drawJobs();
+    // Waits until every document handed over is drawn and saved.
+    void flush();
     // Adds a sentence to the detail of the current call without failing it.
     void note(const QString &text);
     void openWindow();
@@ -41,7 +65,16 @@ private:
     template <typename Work>
     bool onGuiThread(Work work);
 
-    PaperTape m_paper;
+    PaperTape m_paper; // its images belong to the actions, its glyphs to the drawing thread
+
+    std::mutex m_jobsMutex;
+    std::condition_variable m_jobsChanged;
+    std::deque<Job> m_jobs;
+    bool m_drawing = false;  // a job is being drawn
+    bool m_stopping = false;
+    QString m_problems;      // met while drawing, for the next printing action's detail
+    std::thread m_drawer;
+    std::mutex m_guiMutex;   // m_receiver is made by whichever thread first needs it
     std::shared_ptr<LiveTape> m_live; // shared with the functions posted to the GUI thread
     QObject *m_receiver = nullptr;    // lives in the GUI thread; receives those functions
     bool m_windowWanted = false;

@@ -27,6 +27,9 @@ int SettingsModule::showProperties()
         return device().fail(Code::DialogUnavailable,
                              QStringLiteral("ShowProperties вызвана не из потока интерфейса"));
     }
+    // The dialog shows the tape as paper as it is now.
+    if (device().services().flushPaper)
+        device().services().flushPaper();
     SettingsDialog dialog(device().writtenSettings(), device().dataFolder(),
                           static_cast<QWidget *>(device().parentWindow()));
     if (dialog.exec() != QDialog::Accepted)

@@ -3,6 +3,10 @@
 // The tape as paper, read back by the tests: the pictures of the printed
 // documents in the tape folder of a data folder, and the barcodes on them
 // decoded by an independent reader (link ZXing::ZXing to use decode()).
+// The register puts the paper out on a thread of its own; GetStatus waits
+// until it is out, so the reads that take a driver ask it first.
+
+#include "driver/ifptr.h"
 
 #include <QDir>
 #include <QImage>
@@ -30,6 +34,19 @@ inline QImage newestPaper(const QString &dataFolder)
 {
     const QStringList files = paperDocuments(dataFolder);
     return files.isEmpty() ? QImage() : QImage(files.last()).convertToFormat(QImage::Format_Grayscale8);
+}
+
+// The same, once the driver has put out everything it was given.
+inline QStringList paperDocuments(VOR::Fptr::IFptr *driver, const QString &dataFolder)
+{
+    driver->GetStatus();
+    return paperDocuments(dataFolder);
+}
+
+inline QImage newestPaper(VOR::Fptr::IFptr *driver, const QString &dataFolder)
+{
+    driver->GetStatus();
+    return newestPaper(dataFolder);
 }
 
 #ifdef VREG_TEST_DECODER
