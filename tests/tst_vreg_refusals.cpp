@@ -510,8 +510,10 @@ void TestVregRefusals::refusalChangesNothing_data()
         act(&Driver::AddField, [](DayTill &t) { t->TestMode(0); t.setText(&Driver::Caption, QStringLiteral("\x0A" "1,0")); }), -32);
     row("-33 raw command not hexadecimal", Start::Fresh, none, raw(&Driver::RunCommand, "ZZ"), -33);
     row("-33 raw command of the wrong length", Start::Fresh, none, raw(&Driver::RunCommand, "3F 00"), -33);
-    row("-33 port data not hexadecimal", Start::Fresh, [](DayTill &t) { return t->PortNumber(2); },
-        raw(&Driver::WriteData, "1B4"), -33);
+    row("-33 port data not hexadecimal", Start::Fresh, none,
+        act(&Driver::WriteData, [](DayTill &t) {
+            t->PortNumber(2);
+            t.setText(&Driver::CommandBuffer, QStringLiteral("1B4")); }), -33);
     row("-34 raw command unknown", Start::Fresh, none, raw(&Driver::RunCommand, "01"), -34);
 
     // ---- shifts, receipts, cash
@@ -666,6 +668,9 @@ void TestVregRefusals::refusalChangesNothing()
         QVERIFY2(prepared.result >= 0, qPrintable(till.result()));
     }
 
+    // The paper of the preparation comes out on the register's own thread:
+    // GetStatus waits for it, so that the files below are all there is.
+    till->GetStatus();
     const QMap<QString, QString> shownBefore = status(till);
     const qint64 offsetBefore = clockOffset(till);
     const QMap<QString, QByteArray> filesBefore = files(folder.path());
