@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n qt6-qpa-plugins
     libgl-dev libxkbcommon-dev
-    libsqlite3-dev sqlite3
+    libsqlite3-dev sqlite3 zlib1g-dev
     fonts-dejavu-core
     libzint-dev libfreetype-dev
     # only for the tests, which read back the barcodes the register printed

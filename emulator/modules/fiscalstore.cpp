@@ -900,7 +900,7 @@ bool FiscalStore::storeShifts(Database &db, const FiscalRecords &r)
         return false;
 
     // Shift records: appended by Z-reports, all gone after a reset.
-    const ShiftRecord none;
+    static const ShiftRecord none;
     bool rewritten = all || r.closedShifts.size() < s.closedShifts;
     if (rewritten) {
         if (!db.write("DELETE FROM shifts") || !db.write("DELETE FROM counters WHERE scope = 'shift'"))
@@ -986,8 +986,15 @@ bool FiscalStore::storeReceipt(Database &db, const FiscalRecords &r)
         }
         s = StoredReceipt();
     }
-    if ((fresh || !sameHeader(s.header, receipt)) && !writeReceipt(db, receipt))
-        return false;
+    if (fresh || !sameHeader(s.header, receipt)) {
+        // A sale moves only the next position's number: one column.
+        Receipt moved = s.header;
+        moved.nextPositionId = receipt.nextPositionId;
+        const bool onlyNext = !fresh && sameHeader(moved, receipt);
+        if (onlyNext ? !db.write("UPDATE receipt SET next_position_id = ? WHERE id = 1", {receipt.nextPositionId}, kWorking)
+                     : !writeReceipt(db, receipt))
+            return false;
+    }
 
     const qsizetype positions = receipt.positions.size();
     qsizetype from = s.positions;
