@@ -48,6 +48,9 @@ struct Table
 {
     QByteArray name;
     QList<QByteArray> columns;
+    // What picks a row: the rowid, or for a table without one the first
+    // column of its key (a compound key may then pick several rows).
+    QByteArray key = "rowid";
 };
 
 QList<Table> tablesOf(sqlite3 *db)
@@ -56,13 +59,21 @@ QList<Table> tablesOf(sqlite3 *db)
     sqlite3_stmt *statement = nullptr;
     sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", -1, &statement, nullptr);
     while (sqlite3_step(statement) == SQLITE_ROW)
-        tables.append({reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)), {}});
+        tables.append(Table{reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)), {}});
     sqlite3_finalize(statement);
     for (Table &table : tables) {
         const QByteArray sql = "PRAGMA table_info(\"" + table.name + "\")";
         sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
-        while (sqlite3_step(statement) == SQLITE_ROW)
+        QByteArray firstKey;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
             table.columns.append(reinterpret_cast<const char *>(sqlite3_column_text(statement, 1)));
+            if (sqlite3_column_int(statement, 5) == 1)
+                firstKey = "\"" + table.columns.last() + "\"";
+        }
+        sqlite3_finalize(statement);
+        const QByteArray probe = "SELECT rowid FROM \"" + table.name + "\"";
+        if (sqlite3_prepare_v2(db, probe.constData(), -1, &statement, nullptr) != SQLITE_OK)
+            table.key = firstKey;
         sqlite3_finalize(statement);
     }
     return tables;
@@ -106,14 +117,14 @@ void change(sqlite3 *db, const QList<Table> &tables, Reader &in)
     const Table &table = tables.at(in.byte() % tables.size());
     const QByteArray column = table.columns.at(in.byte() % table.columns.size());
     const int row = in.byte() % 8;
-    const QByteArray rowid = "(SELECT rowid FROM \"" + table.name + "\" LIMIT 1 OFFSET " + QByteArray::number(row) + ")";
+    const QByteArray rowid = "(SELECT " + table.key + " FROM \"" + table.name + "\" LIMIT 1 OFFSET " + QByteArray::number(row) + ")";
     QByteArray sql;
     if (operation == 0)
-        sql = "UPDATE \"" + table.name + "\" SET \"" + column + "\" = ?1 WHERE rowid = " + rowid;
+        sql = "UPDATE \"" + table.name + "\" SET \"" + column + "\" = ?1 WHERE " + table.key + " = " + rowid;
     else if (operation == 1)
-        sql = "DELETE FROM \"" + table.name + "\" WHERE rowid = " + rowid;
+        sql = "DELETE FROM \"" + table.name + "\" WHERE " + table.key + " = " + rowid;
     else
-        sql = "INSERT OR IGNORE INTO \"" + table.name + "\" SELECT * FROM \"" + table.name + "\" WHERE rowid = " + rowid;
+        sql = "INSERT OR IGNORE INTO \"" + table.name + "\" SELECT * FROM \"" + table.name + "\" WHERE " + table.key + " = " + rowid;
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) != SQLITE_OK)
         qFatal("%s: %s", sql.constData(), sqlite3_errmsg(db));

@@ -9,12 +9,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstddef>
+#include <dlfcn.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +68,13 @@ inline QApplication &app()
     static QApplication *instance = [] {
         auto *created = new QApplication(argc, argv);
         created->installEventFilter(new DialogCloser);
+        // The fuzzer keeps counting in every instrumented library it has
+        // seen: one unloaded (the window swaps driver libraries) would take
+        // the counters with it. Held here, the libraries stay loaded.
+        for (const char *library : {"libfptr.so", "librcpprn.so", "libfakedriver_full.so", "libfakedriver_createonly.so"}) {
+            const QByteArray path = QFile::encodeName(QCoreApplication::applicationDirPath()) + '/' + library;
+            dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
+        }
         return created;
     }();
     return *instance;
