@@ -11,6 +11,9 @@ packages=(
     libsqlite3-dev sqlite3
     fonts-dejavu-core
     xvfb xauth
+    # The checked suite and the fuzz targets (scripts/test.sh, scripts/fuzz.sh),
+    # and memcheck.
+    clang-14 libclang-rt-14-dev llvm-14 valgrind
 )
 
 missing=()
