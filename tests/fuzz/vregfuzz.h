@@ -82,8 +82,8 @@ inline bool connectAndLook(bool receiptPrinter, const QString &folder)
         return false;
     }
     till->GetStatus();
-    till.sum(1);
-    till.count(2);
+    till.getRegister(1);
+    till.getRegister(2);
     till->GetSumm();
     till.mode(1);
     till->Summ(1);
