@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -40,9 +41,14 @@ QString &configDirCache()
 QString appDir()
 {
     // Without an application object there is no reliable way to learn the
-    // executable's path, so the last known value is kept.
-    if (QCoreApplication::instance())
-        appDirCache() = QCoreApplication::applicationDirPath() + QDir::separator();
+    // executable's path, so the last known value is kept. The real path:
+    // installed, the program is started through a link in a bin folder,
+    // and its libraries lie beside the program, not beside the link.
+    if (QCoreApplication::instance()) {
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        const QString real = program.canonicalPath();
+        appDirCache() = (real.isEmpty() ? program.absolutePath() : real) + QDir::separator();
+    }
     return appDirCache();
 }
 

@@ -14,6 +14,9 @@ packages=(
     # only for the tests, which read back the barcodes the register printed
     libzxing-dev
     xvfb xauth
+    # The checked suite and the fuzz targets (scripts/test.sh, scripts/fuzz.sh),
+    # and memcheck.
+    clang-14 libclang-rt-14-dev llvm-14 valgrind
 )
 
 missing=()

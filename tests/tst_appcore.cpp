@@ -3,6 +3,8 @@
 #include "testmain.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -10,12 +12,17 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <unistd.h>
+
 class TestAppCore : public QObject
 {
     Q_OBJECT
 
 private slots:
     void appDirIgnoresCurrentDirectory();
+    void appDirFollowsLinks_data();
+    void appDirFollowsLinks();
+    void reportAppDir();
     void configDirCreatedUnderHome();
     void exceptionMessages();
     void stringToWChar_data();
@@ -38,6 +45,72 @@ void TestAppCore::appDirIgnoresCurrentDirectory()
     QVERIFY(QDir::isAbsolutePath(dir));
     QVERIFY(QFileInfo::exists(dir + QFileInfo(QCoreApplication::applicationFilePath()).fileName()));
     QVERIFY(!dir.startsWith(elsewhere.path()));
+}
+
+// Installed, the program lies beside its driver libraries in a private
+// folder and is started through a link in a bin folder: its folder is the
+// one the link leads to, however many links that takes.
+void TestAppCore::appDirFollowsLinks_data()
+{
+    // Pairs of a link (in a temporary folder) and its target: "@program" and
+    // "@folder" are the test program and its folder by absolute path,
+    // "@relative" the program by a path relative to the link, anything else
+    // a name in the temporary folder. The first link is started.
+    QTest::addColumn<QStringList>("links");
+    QTest::newRow("absolute link in bin") << QStringList{"bin/fptr_t", "@program"};
+    QTest::newRow("relative link in bin") << QStringList{"bin/fptr_t", "@relative"};
+    QTest::newRow("link to a link") << QStringList{"bin/fptr_t", "opt/fptr_t", "opt/fptr_t", "@program"};
+    QTest::newRow("through a linked folder")
+        << QStringList{"bin/fptr_t", "lib/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName(), "lib",
+                       "@folder"};
+}
+
+void TestAppCore::appDirFollowsLinks()
+{
+    QFETCH(QStringList, links);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString program = QCoreApplication::applicationFilePath();
+    for (int i = 0; i + 1 < links.size(); i += 2) {
+        const QString link = root.filePath(links[i]);
+        const QString spec = links[i + 1];
+        QString target = root.filePath(spec);
+        if (spec == "@program")
+            target = program;
+        else if (spec == "@folder")
+            target = QFileInfo(program).path();
+        else if (spec == "@relative")
+            target = QFileInfo(link).dir().relativeFilePath(program);
+        QVERIFY(QDir().mkpath(QFileInfo(link).path()));
+        QVERIFY2(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0,
+                 qPrintable(link));
+    }
+    const QString report = root.filePath("appdir.txt");
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("FPTR_REPORT_APP_DIR", report);
+    child.setProcessEnvironment(env);
+    child.start(root.filePath(links.first()), {"reportAppDir"});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    QFile reported(report);
+    QVERIFY2(reported.open(QIODevice::ReadOnly), child.readAllStandardError().constData());
+    const QString dir = QString::fromUtf8(reported.readAll());
+    QCOMPARE(dir, QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath() + '/');
+    QVERIFY(QFileInfo::exists(dir + "libfptr.so"));
+    QVERIFY(QFileInfo::exists(dir + "librcpprn.so"));
+}
+
+// Run by appDirFollowsLinks in a child started through the links; does
+// nothing in an ordinary run.
+void TestAppCore::reportAppDir()
+{
+    const QString report = qEnvironmentVariable("FPTR_REPORT_APP_DIR");
+    if (report.isEmpty())
+        return;
+    QFile file(report);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(appDir().toUtf8());
 }
 
 void TestAppCore::configDirCreatedUnderHome()

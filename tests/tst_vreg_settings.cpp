@@ -696,6 +696,16 @@ void TestVregSettings::unreadableMemorySetAsideAndReportedOnce_data()
     // not one.
     QTest::newRow("state file") << "state.json" << QByteArray("{\"format\": 1, \"kind\": \"fiscal-reg");
     QTest::newRow("database") << "memory.db" << QByteArray("SQLite format 3 but nothing more ").repeated(200);
+    // Numbers no field of the memory can take: converting them used to be
+    // undefined (a sum beyond 64 bits, one that overflows a double, a negative
+    // one below the range).
+    const QByteArray head = "{\"format\": 1, \"kind\": \"fiscal-register\", \"modules\": ";
+    QTest::newRow("state file, cash beyond any sum")
+        << "state.json" << head + "{\"receipts\": {\"cash\": 1.7e52}}}";
+    QTest::newRow("state file, clock offset beyond a double")
+        << "state.json" << head + "{\"clock\": {\"offsetMs\": 1e999}}}";
+    QTest::newRow("state file, document number below the range")
+        << "state.json" << head + "{\"fiscalStorage\": {\"lastDocumentNumber\": -9.3e18}}}";
 }
 
 void TestVregSettings::unreadableMemorySetAsideAndReportedOnce()

@@ -120,7 +120,7 @@ int crashChild(const QString &folder)
     }
     if (till.getRegister(28) < 0 && till.mode(6) >= 0)
         till->Activate();
-    QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
+    QRandomGenerator random{quint32(QDateTime::currentMSecsSinceEpoch())};
     for (int step = 0;; ++step) {
         till.mode(1);
         if (till.chequeState() != 0)

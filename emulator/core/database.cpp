@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include <fcntl.h>
@@ -37,9 +40,30 @@ bool jsonRowValue(const QString &text, QJsonValue *value)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray("[") + text.toUtf8() + ']', &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray() || document.array().size() != 1)
+    if (error.error != QJsonParseError::NoError || !document.isArray() || document.array().size() != 1
+        || !jsonNumbersFit(document.array()))
         return false;
     *value = document.array().at(0);
+    return true;
+}
+
+bool jsonNumbersFit(const QJsonValue &value)
+{
+    // 2^63 is exact as a double; every double below it in magnitude
+    // converts to qint64.
+    constexpr double limit = 9223372036854775808.0;
+    if (value.isDouble()) {
+        const double number = value.toDouble();
+        return std::isfinite(number) && number < limit && number >= -limit;
+    }
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::all_of(array.begin(), array.end(), [](const QJsonValue &item) { return jsonNumbersFit(item); });
+    }
+    if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        return std::all_of(object.begin(), object.end(), [](const QJsonValue &item) { return jsonNumbersFit(item); });
+    }
     return true;
 }
 

@@ -92,6 +92,12 @@ private:
 QString jsonRowText(const QJsonValue &value);
 bool jsonRowValue(const QString &text, QJsonValue *value);
 
+// Whether every number in the value fits the memory's whole-number fields:
+// finite and within the range of a 64-bit integer. The device never writes
+// a larger one, and converting it would be undefined, so a memory holding
+// one cannot be read.
+bool jsonNumbersFit(const QJsonValue &value);
+
 enum class Durability {
     // Lost in a power cut is acceptable (the open receipt, like a real
     // register's working memory); a killed process still keeps it.

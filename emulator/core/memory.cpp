@@ -329,6 +329,10 @@ DeviceMemory::StateFile DeviceMemory::readStateFile(const QString &path, const s
         return StateFile::Unreadable;
     }
     const QJsonObject root = document.object();
+    if (!jsonNumbersFit(root)) {
+        *reason = QStringLiteral("число вне допустимого диапазона");
+        return StateFile::Unreadable;
+    }
     if (!document.isObject() || root.value(QStringLiteral("format")).toInt(-1) != 1) {
         *reason = QStringLiteral("неизвестный формат");
         return StateFile::Unreadable;

@@ -818,7 +818,9 @@ bool FiscalRecords::storageFromJson(const QJsonObject &json, QString *error, QLi
             return false;
         }
         d.fiscalNumber = qint64(item.value(QStringLiteral("fiscalNumber")).toDouble());
-        d.fiscalSign = quint32(item.value(QStringLiteral("fiscalSign")).toDouble());
+        // Through qint64: a negative or larger number wraps instead of being
+        // undefined.
+        d.fiscalSign = quint32(qint64(item.value(QStringLiteral("fiscalSign")).toDouble()));
         d.fiscalMode = item.value(QStringLiteral("fiscalMode")).toBool();
         d.time = timeOf(item.value(QStringLiteral("time")));
         d.session = item.value(QStringLiteral("session")).toInt();

@@ -215,6 +215,9 @@ QString tagsText(const QList<FiscalTag> &tags)
 QJsonValue jsonOf(const QString &text)
 {
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    // Numbers no field can take count as text that is not JSON.
+    if (!jsonNumbersFit(document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object())))
+        return QJsonValue();
     if (document.isArray())
         return document.array();
     if (document.isObject())
