@@ -13,12 +13,14 @@
 #include "sqlitefile.h"
 #include "testmain.h"
 #include "vregday.h"
+#include "vregpaper.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -348,6 +350,22 @@ void TestVregDay::dayTapeMatchesTheReference()
     for (int i = 0; i < qMin(expected.size(), actual.size()); ++i)
         QVERIFY2(actual[i] == expected[i], qPrintable(QStringLiteral("line %1: «%2», expected «%3»").arg(i + 1).arg(actual[i], expected[i])));
     QCOMPARE(actual.size(), expected.size());
+
+    // The paper: each cut tears off one picture, a receipt of several
+    // positions included, and each picture is a document that ends in a cut.
+    const qsizetype cuts = std::count_if(tape.begin(), tape.end(), [](const QString &line) {
+        return line.contains(QStringLiteral("✂"));
+    });
+    const QStringList pictures = paperDocuments(till.get(), till.dataFolder());
+    QCOMPARE(pictures.size(), cuts);
+    QImage receipt;
+    for (const QString &file : pictures) {
+        const QImage picture(file);
+        if (picture.height() > receipt.height())
+            receipt = picture;
+    }
+    // The longest document is a receipt of four positions, each of several lines.
+    QVERIFY2(receipt.height() > 40 * 24, qPrintable(QString::number(receipt.height())));
 }
 
 void TestVregDay::refusalsChangeNoRegister()

@@ -289,6 +289,12 @@ bool PaperTape::isImageLine(const QString &line)
     return imageId(line) != 0;
 }
 
+bool PaperTape::isCutLine(const QString &line)
+{
+    const QList<uint> all = line.toUcs4();
+    return !all.isEmpty() && (all[0] == U'-' || all[0] == U'=') && all.contains(uint(kScissors));
+}
+
 const PaperTape::Image *PaperTape::imageOf(const QString &line) const
 {
     const quint64 id = imageId(line);
@@ -376,8 +382,9 @@ QImage PaperTape::draw(const QStringList &lines, int columns, int dots, const Im
             continue;
         }
         // An image line whose image is gone is drawn as its label.
-        const QList<uint> all = (isImageLine(line) ? tapeText(line).value(0) : line).toUcs4();
-        if (all.contains(uint(kScissors)) && !all.isEmpty() && (all[0] == U'-' || all[0] == U'=')) {
+        const QString shown = isImageLine(line) ? tapeText(line).value(0) : line;
+        const QList<uint> all = shown.toUcs4();
+        if (isCutLine(shown)) {
             // A cut: a dashed line for a partial cut, a full one across.
             const bool full = all[0] == U'=';
             uchar *row = paper.scanLine(top + lineHeight / 2);

@@ -47,6 +47,8 @@ public:
     QString imageLine(const QImage &image, const QStringList &text);
     // Whether the line is one of imageLine()'s.
     static bool isImageLine(const QString &line);
+    // Whether the line is a cut, where one document's paper ends.
+    static bool isCutLine(const QString &line);
     // The lines tape.txt gets for a printed line.
     QStringList tapeText(const QString &line) const;
     // A printed line as plain text for callers that want no paper notation

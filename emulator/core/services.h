@@ -79,11 +79,13 @@ struct Services
     // The lines the text tape gets for a printed line (the text of an
     // image line; double width as blanks).
     std::function<QStringList(const QString &line)> tapeText;
-    // Draws a printed document as paper, keeps it as the next picture of
-    // the tape and shows it in the live tape window, which plays it out over
-    // `durationMs`; then lets go of the document's images. Never fails the
-    // printing: a picture that cannot be saved is said in the result detail.
-    std::function<void(const QStringList &lines, int durationMs)> paperDocument;
+    // Draws printed lines as paper, shows them in the live tape window,
+    // which plays them out over `durationMs`, and keeps the paper as the
+    // next picture of the tape once it is cut off, or at once when no
+    // document `goesOn` (an open receipt); then lets go of the lines'
+    // images. Never fails the printing: a picture that cannot be saved is
+    // said in the result detail.
+    std::function<void(const QStringList &lines, int durationMs, bool goesOn)> paperDocument;
     // Waits until every document handed to paperDocument is drawn and
     // saved (the paper comes out on a thread of its own).
     std::function<void()> flushPaper;

@@ -35,7 +35,9 @@ PaperModule::PaperModule(DeviceContext &device)
     Services &services = device.services();
     services.imageLine = [this](const QImage &image, const QStringList &text) { return m_paper.imageLine(image, text); };
     services.tapeText = [this](const QString &line) { return m_paper.tapeText(line); };
-    services.paperDocument = [this](const QStringList &lines, int durationMs) { document(lines, durationMs); };
+    services.paperDocument = [this](const QStringList &lines, int durationMs, bool goesOn) {
+        document(lines, durationMs, goesOn);
+    };
 }
 
 PaperModule::~PaperModule()
@@ -87,6 +89,11 @@ void PaperModule::registerActions(ActionRegistry &registry)
 
 void PaperModule::disconnected()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_jobsMutex);
+        m_endSheet = m_drawer.joinable();
+    }
+    m_jobsChanged.notify_all();
     flush();
 }
 
@@ -105,7 +112,7 @@ void PaperModule::settingsApplied()
     openWindow();
 }
 
-void PaperModule::document(const QStringList &lines, int durationMs)
+void PaperModule::document(const QStringList &lines, int durationMs, bool goesOn)
 {
     const ModelInfo &model = device().settings().model();
     Job job;
@@ -115,6 +122,7 @@ void PaperModule::document(const QStringList &lines, int durationMs)
     job.dots = model.printWidth;
     job.folder = device().dataFolder();
     job.durationMs = durationMs;
+    job.goesOn = goesOn;
     job.toWindow = m_windowWanted;
     QString problems;
     {
@@ -135,31 +143,54 @@ void PaperModule::drawJobs()
     setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
     std::unique_lock<std::mutex> lock(m_jobsMutex);
     for (;;) {
-        m_jobsChanged.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });
-        if (m_jobs.empty())
-            return; // stopping, and everything is on paper
+        m_jobsChanged.wait(lock, [this] { return !m_jobs.empty() || m_stopping || m_endSheet; });
+        if (m_jobs.empty() && m_endSheet) {
+            m_endSheet = false;
+            m_drawing = true;
+            lock.unlock();
+            QStringList problems;
+            saveSheet(&problems);
+            lock.lock();
+            if (!problems.isEmpty())
+                m_problems += (m_problems.isEmpty() ? QString() : QStringLiteral("; ")) + problems.join(QStringLiteral("; "));
+            m_drawing = false;
+            m_jobsChanged.notify_all();
+            continue;
+        }
+        if (m_jobs.empty()) {
+            lock.unlock();
+            QStringList problems;
+            saveSheet(&problems); // stopping: what was not cut off yet is kept too
+            return;
+        }
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         m_drawing = true;
         lock.unlock();
 
         QStringList problems;
-        const QImage drawn = m_paper.draw(job.lines, job.columns, job.dots, job.images);
+        // Each cut ends a sheet; the window gets the paper as it comes out.
+        QStringList piece;
+        for (qsizetype i = 0; i < job.lines.size(); ++i) {
+            piece << job.lines[i];
+            const bool cut = PaperTape::isCutLine(job.lines[i]);
+            if (!cut && i + 1 < job.lines.size())
+                continue;
+            const QImage drawn = m_paper.draw(piece, job.columns, job.dots, job.images);
+            addToSheet(drawn, job.folder, cut || !job.goesOn, &problems);
+            if (job.toWindow) {
+                std::shared_ptr<LiveTape> live = m_live;
+                const int durationMs = int(qint64(job.durationMs) * piece.size() / job.lines.size());
+                onGuiThread([live, drawn, durationMs] {
+                    if (live->window)
+                        live->window->view()->addDocument(drawn, durationMs);
+                });
+            }
+            piece.clear();
+        }
         if (!m_fontNoted && !m_paper.hasFont()) {
             m_fontNoted = true;
             problems << QStringLiteral("Текст на картинках ленты не рисуется: %1").arg(m_paper.fontProblem());
-        }
-        QString path;
-        QString error;
-        if (!m_paper.save(drawn, job.folder, &path, &error))
-            problems << QStringLiteral("Картинка документа не сохранена: %1").arg(error);
-        if (job.toWindow) {
-            std::shared_ptr<LiveTape> live = m_live;
-            const int durationMs = job.durationMs;
-            onGuiThread([live, drawn, durationMs] {
-                if (live->window)
-                    live->window->view()->addDocument(drawn, durationMs);
-            });
         }
 
         lock.lock();
@@ -170,10 +201,47 @@ void PaperModule::drawJobs()
     }
 }
 
+void PaperModule::addToSheet(const QImage &drawn, const QString &folder, bool cut, QStringList *problems)
+{
+    // Paper of another folder or another width (a new model) is another sheet.
+    if (!m_sheet.isEmpty() && (folder != m_sheetFolder || m_sheet.constLast().width() != drawn.width()))
+        saveSheet(problems);
+    m_sheet << drawn;
+    m_sheetHeight += drawn.height();
+    m_sheetFolder = folder;
+    if (cut || m_sheetHeight >= kSheetLimit)
+        saveSheet(problems);
+}
+
+void PaperModule::saveSheet(QStringList *problems)
+{
+    if (m_sheet.isEmpty())
+        return;
+    QImage sheet;
+    if (m_sheet.size() == 1) {
+        sheet = m_sheet.constFirst();
+    } else {
+        sheet = QImage(m_sheet.constFirst().width(), m_sheetHeight, QImage::Format_Grayscale8);
+        int top = 0;
+        for (const QImage &piece : std::as_const(m_sheet)) {
+            const QImage grey = piece.convertToFormat(QImage::Format_Grayscale8);
+            for (int y = 0; y < grey.height(); ++y)
+                memcpy(sheet.scanLine(top + y), grey.constScanLine(y), size_t(grey.width()));
+            top += grey.height();
+        }
+    }
+    QString path;
+    QString error;
+    if (!m_paper.save(sheet, m_sheetFolder, &path, &error))
+        *problems << QStringLiteral("Картинка документа не сохранена: %1").arg(error);
+    m_sheet.clear();
+    m_sheetHeight = 0;
+}
+
 void PaperModule::flush()
 {
     std::unique_lock<std::mutex> lock(m_jobsMutex);
-    m_jobsChanged.wait(lock, [this] { return m_jobs.empty() && !m_drawing; });
+    m_jobsChanged.wait(lock, [this] { return m_jobs.empty() && !m_drawing && !m_endSheet; });
 }
 
 void PaperModule::note(const QString &text)

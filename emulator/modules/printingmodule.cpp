@@ -381,8 +381,11 @@ int PrintingModule::write(const Document &document)
         };
         const QList<QStringList> receiptText = text(document.receipt);
         const QList<QStringList> controlText = text(document.control);
-        if (services.paperDocument && !document.receipt.isEmpty())
-            services.paperDocument(document.receipt, speed > 0 ? int(count * 1000 / speed) : 0);
+        if (services.paperDocument && !document.receipt.isEmpty()) {
+            // Run after the action, so an open receipt is the one the action left.
+            const bool goesOn = services.receiptOpen && services.receiptOpen();
+            services.paperDocument(document.receipt, speed > 0 ? int(count * 1000 / speed) : 0, goesOn);
+        }
         // ---- end of the paper
 
         // Both tapes advance together, one line at a time at the printing
