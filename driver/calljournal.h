@@ -170,7 +170,7 @@ private:
     // The ring is kept in blocks that are added as it fills: an idle bench
     // holds no full ring, and growing never moves the calls already held.
     typedef std::vector<std::unique_ptr<Journal::Call[]>> Blocks;
-    static const size_t BlockSize = 4096;
+    static constexpr size_t BlockSize = 4096;
 
     Journal::Call &at(size_t index) const { return m_blocks[index / BlockSize][index % BlockSize]; }
     Journal::Call &slot(quint64 seq) const { return at(size_t((seq - m_origin) % m_capacity)); }

@@ -7,6 +7,7 @@
 #include "testmain.h"
 #include "vregclient.h"
 #include "vregpaper.h"
+#include "vregtill.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -68,6 +69,7 @@ private slots:
     void cleanup();
     void windowFollowsPrintingFromWorkerThreads();
     void documentComesOutAtPrintingSpeed();
+    void receiptIsOneSheet();
     void settingOffClosesWindow();
     void settingsDialogShowsPaper();
 
@@ -129,6 +131,31 @@ void TestVregTapeWindow::documentComesOutAtPrintingSpeed()
     const int early = shownDocuments();
     QTRY_VERIFY(shownDocuments() > early);
     QTRY_COMPARE(shownDocuments(), before + newestPaper(device.get(), device.dataFolder()).height());
+}
+
+void TestVregTapeWindow::receiptIsOneSheet()
+{
+    Till till(*m_library);
+    QVERIFY(till.connect({"DataDir", m_data->path(), "PrintSpeed", "0", "TapeWindow", "1"}));
+    QTRY_VERIFY(tapeWindow());
+    QCOMPARE(till.mode(1), 0);
+    QCOMPARE(till->OpenSession(), 0);
+    const qsizetype before = paperDocuments(till.get(), till.dataFolder()).size();
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(till.sell({QStringLiteral("Товар %1").arg(i), 1, 10.0 + i, 1, 0}), 0);
+    // Out of the printer, not torn off yet.
+    QCOMPARE(paperDocuments(till.get(), till.dataFolder()).size(), before);
+    QCOMPARE(till.pay(0, 100), 0);
+    QCOMPARE(till.close(), 0);
+    // One picture for the receipt, and the window shows every picture as
+    // one sheet, 12 dots apart: the receipt's pieces with no gap.
+    const QStringList pictures = paperDocuments(till.get(), till.dataFolder());
+    QCOMPARE(pictures.size(), before + 1);
+    QVERIFY(QImage(pictures.last()).height() > 30 * 24);
+    int sheets = 12;
+    for (const QString &picture : pictures)
+        sheets += QImage(picture).height() + 12;
+    QTRY_COMPARE(shownDocuments(), sheets);
 }
 
 void TestVregTapeWindow::settingOffClosesWindow()

@@ -177,13 +177,15 @@ void PaperModule::drawJobs()
             if (!cut && i + 1 < job.lines.size())
                 continue;
             const QImage drawn = m_paper.draw(piece, job.columns, job.dots, job.images);
+            const bool continues = !m_sheet.isEmpty() && m_sheetFolder == job.folder
+                                   && m_sheet.constLast().width() == drawn.width();
             addToSheet(drawn, job.folder, cut || !job.goesOn, &problems);
             if (job.toWindow) {
                 std::shared_ptr<LiveTape> live = m_live;
                 const int durationMs = int(qint64(job.durationMs) * piece.size() / job.lines.size());
-                onGuiThread([live, drawn, durationMs] {
+                onGuiThread([live, drawn, durationMs, continues] {
                     if (live->window)
-                        live->window->view()->addDocument(drawn, durationMs);
+                        live->window->view()->addDocument(drawn, durationMs, continues);
                 });
             }
             piece.clear();

@@ -19,16 +19,20 @@ class PaperSheet : public QWidget
 {
 public:
     QList<QImage> documents;
-    int revealed = -1; // rows of the last document out; -1 all
+    QList<bool> joined; // a document goes on from the one above, uncut
+    int revealed = -1;  // rows of the last document out; -1 all
+
+    int gapBefore(qsizetype i) const { return i > 0 && joined.value(i) ? 0 : kGap; }
 
     void relayout()
     {
         int width = 0;
-        int height = kGap;
+        int height = 0;
         for (qsizetype i = 0; i < documents.size(); ++i) {
             width = qMax(width, documents[i].width());
-            height += shownHeight(i) + kGap;
+            height += gapBefore(i) + shownHeight(i);
         }
+        height += documents.isEmpty() ? 0 : kGap;
         setFixedSize(width + 2 * (kGap + kPaperEdge), qMax(height, kGap * 2));
         update();
     }
@@ -44,16 +48,17 @@ protected:
     {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(0x8a, 0x8f, 0x96));
-        int top = kGap;
+        int top = 0;
         for (qsizetype i = 0; i < documents.size(); ++i) {
             const QImage &document = documents[i];
+            top += gapBefore(i);
             const int shown = shownHeight(i);
             const int left = (width() - document.width()) / 2;
             const QRect sheet(left - kPaperEdge, top, document.width() + 2 * kPaperEdge, shown);
             painter.fillRect(sheet.translated(3, 3), QColor(0, 0, 0, 60));
             painter.fillRect(sheet, Qt::white);
             painter.drawImage(QPoint(left, top), document, QRect(0, 0, document.width(), shown));
-            top += shown + kGap;
+            top += shown;
         }
     }
 };
@@ -73,13 +78,26 @@ PaperView::PaperView(QWidget *parent)
     setMinimumWidth(576 + 2 * (kGap + kPaperEdge) + verticalScrollBar()->sizeHint().width() + 4);
 }
 
-void PaperView::addDocument(const QImage &document, int revealMs)
+void PaperView::addDocument(const QImage &document, int revealMs, bool continuesLast)
 {
     m_timer.stop();
     m_sheet->revealed = -1;
     m_sheet->documents.append(document);
-    while (m_sheet->documents.size() > kMaxDocuments)
+    m_sheet->joined.append(continuesLast && m_sheet->documents.size() > 1);
+    // The oldest document goes whole, with all its pieces; a document of
+    // very many pieces loses its first ones.
+    const auto documents = [this] { return m_sheet->joined.count(false); };
+    while (documents() > kMaxDocuments) {
+        do {
+            m_sheet->documents.removeFirst();
+            m_sheet->joined.removeFirst();
+        } while (!m_sheet->joined.isEmpty() && m_sheet->joined.first());
+    }
+    while (m_sheet->documents.size() > kMaxPieces) {
         m_sheet->documents.removeFirst();
+        m_sheet->joined.removeFirst();
+        m_sheet->joined.first() = false;
+    }
     m_revealMs = revealMs;
     if (revealMs > 0) {
         m_sheet->revealed = 0;
@@ -95,6 +113,7 @@ void PaperView::setDocuments(const QList<QImage> &documents)
     m_timer.stop();
     m_sheet->revealed = -1;
     m_sheet->documents = documents.mid(qMax<qsizetype>(0, documents.size() - kMaxDocuments));
+    m_sheet->joined = QList<bool>(m_sheet->documents.size(), false);
     m_sheet->relayout();
     followBottom();
 }

@@ -20,12 +20,15 @@ class PaperView : public QScrollArea
 {
 public:
     static constexpr int kMaxDocuments = 20;
+    static constexpr int kMaxPieces = 400;
 
     explicit PaperView(QWidget *parent = nullptr);
 
     // Adds a document at the bottom (the oldest goes past kMaxDocuments)
     // and follows it; with `revealMs` > 0 it comes out over that time.
-    void addDocument(const QImage &document, int revealMs = 0);
+    // A document that `continuesLast` is more paper of the one above, not
+    // cut off from it: it follows with no gap.
+    void addDocument(const QImage &document, int revealMs = 0, bool continuesLast = false);
     // Shows these documents (the last kMaxDocuments), all out.
     void setDocuments(const QList<QImage> &documents);
     // Loads the documents of a data folder's tape.
