@@ -65,12 +65,20 @@ double timed(const Till &till, const char *what, F action)
     return ms;
 }
 
-qint64 folderSize(const QString &folder)
+qint64 folderSize(const QString &folder, int *files = nullptr)
 {
     qint64 size = 0;
-    for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files))
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files);
+    for (const QFileInfo &file : entries)
         size += file.size();
+    if (files)
+        *files = int(entries.size());
     return size;
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
 }
 
 class Bench
@@ -245,8 +253,12 @@ void year(Library &library, const QString &base, int days)
         bench.fail("mode 1");
     const double endCash = bench.cashIncomeMedian(100);
     const Bench::ReceiptFigures receiptFigures = bench.longReceipt(1000);
+    int pictures = 0;
+    const qint64 paper = folderSize(folder + QStringLiteral("/tape"), &pictures);
     out << "  the year took " << QString::number(yearSeconds, 'f', 1) << " s; the data folder holds "
-        << QString::number(double(folderSize(folder)) / 1e6, 'f', 1) << " MB" << Qt::endl;
+        << megabytes(folderSize(folder)) << " (memory.db " << megabytes(QFileInfo(folder + QStringLiteral("/memory.db")).size())
+        << ", tape.txt " << megabytes(QFileInfo(folder + QStringLiteral("/tape.txt")).size()) << ") and "
+        << megabytes(paper) << " of paper in " << pictures << " pictures" << Qt::endl;
     out << "  CashIncome median: fresh " << QString::number(freshCash, 'f', 3) << " ms, at the year's end "
         << QString::number(endCash, 'f', 3) << " ms, ratio " << QString::number(endCash / freshCash, 'f', 2)
         << " (target <= 3)" << Qt::endl;
