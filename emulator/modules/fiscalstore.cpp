@@ -534,7 +534,9 @@ std::optional<FiscalDocument> documentOf(Database &db, const Database::Query &ro
         receipt.insert(QStringLiteral("positions"), positions);
         d.hasReceipt = true;
         QString error;
-        if (rows.failed() || !fiscaljson::receiptOf(receipt, &d.receipt, &error))
+        // The columns are whole numbers, but the receipt is read through JSON:
+        // one beyond a double's exact range would not come back.
+        if (rows.failed() || !jsonNumbersFit(receipt) || !fiscaljson::receiptOf(receipt, &d.receipt, &error))
             return std::nullopt;
     }
     return d;
@@ -839,6 +841,10 @@ bool FiscalStore::loadShifts(Database &db, FiscalRecords *records, QString *erro
         json.insert(QStringLiteral("lines"), lines);
         if (rows.failed() || registered.failed() || adj.failed() || tax.failed() || pay.failed() || line.failed()) {
             *error = db.error();
+            return false;
+        }
+        if (!jsonNumbersFit(json)) {
+            *error = QStringLiteral("число вне допустимого диапазона в открытом чеке");
             return false;
         }
         if (!fiscaljson::receiptOf(json, &r.receipt, error))
