@@ -88,8 +88,8 @@ bool parseIsoTime(const QString &text, qint64 *us)
     if (std::sscanf(latin.constData(), "%d-%d-%dT%d:%d:%d.%6d%c", &year, &month, &day, &hour, &minute,
                     &second, &micro, &zone)
             != 8
-        || zone != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59
-        || second > 60)
+        || zone != 'Z' || year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0
+        || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60 || micro < 0)
         return false;
     *us = ((daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second) * 1000000) + micro;
     return true;

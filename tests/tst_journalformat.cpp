@@ -172,6 +172,10 @@ void TestJournalFormat::brokenJournalsAreRefused_data()
     textForNumber.replace("\"value\":0", "\"value\":\"2\"");
     QTest::newRow("text for a number") << header() + textForNumber + '\n' << 2
                                        << columnOf(textForNumber, "\"value\"");
+    // Read as microseconds since 1970, a year this far off would overflow.
+    QByteArray farYear = call;
+    farYear.insert(farYear.indexOf("\"time\":\"") + 8, "20260000000");
+    QTest::newRow("time beyond any year") << header() + farYear + '\n' << 2 << columnOf(farYear, "\"time\"");
     QByteArray noResult = call;
     noResult.replace("\"result\":0,", "");
     QTest::newRow("no result") << header() + noResult + '\n' << 2 << 1;

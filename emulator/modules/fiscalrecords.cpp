@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 
+#include <algorithm>
 #include <cstring>
 #include <type_traits>
 
@@ -177,6 +178,15 @@ bool operator==(const Counters &a, const Counters &b)
 // ---- the receipt
 
 namespace {
+
+// No field of a receipt the register made comes near it: a thousand
+// positions of the greatest amount.
+constexpr Money kMaxReceiptSum = fiscal::kMaxAmount * 1000;
+
+bool amount(Money m)
+{
+    return m >= 0 && m <= fiscal::kMaxAmount;
+}
 
 Money percentOf(Money base, qint64 hundredthsOfPercent)
 {
@@ -694,8 +704,9 @@ bool fiscaljson::receiptOf(const QJsonValue &value, Receipt *receipt, QString *e
         p.discountInfo = moneyOf(item.value(QStringLiteral("discountInfo")));
         p.tags = fiscaljson::tagsOf(item.value(QStringLiteral("tags")));
         p.printed = item.value(QStringLiteral("printed")).toBool(true);
-        if (p.id <= 0 || p.quantity <= 0 || p.sum < 0 || p.department < 0 || p.department >= fiscal::kDepartments
-            || p.taxNumber < 1 || p.taxNumber >= fiscal::kTaxNumbers) {
+        if (p.id <= 0 || p.quantity <= 0 || p.quantity > fiscal::kMaxQuantity || !amount(p.price) || !amount(p.sum)
+            || (p.givenTax != -1 && !amount(p.givenTax)) || !amount(p.discountInfo) || p.department < 0
+            || p.department >= fiscal::kDepartments || p.taxNumber < 1 || p.taxNumber >= fiscal::kTaxNumbers) {
             *error = QStringLiteral("неверная позиция чека");
             return false;
         }
@@ -709,7 +720,8 @@ bool fiscaljson::receiptOf(const QJsonValue &value, Receipt *receipt, QString *e
         a.value = qint64(item.value(QStringLiteral("value")).toDouble());
         a.number = item.value(QStringLiteral("number")).toInt();
         a.positionId = item.value(QStringLiteral("position")).toInt();
-        if (a.number < 0 || a.number >= fiscal::kDiscountNumbers) {
+        if (a.number < 0 || a.number >= fiscal::kDiscountNumbers || a.value <= 0 || a.value > fiscal::kMaxAmount
+            || (a.percent && a.value > 10000)) {
             *error = QStringLiteral("неверная скидка чека");
             return false;
         }
@@ -718,7 +730,7 @@ bool fiscaljson::receiptOf(const QJsonValue &value, Receipt *receipt, QString *e
     for (const QJsonValue &entry : json.value(QStringLiteral("taxes")).toArray()) {
         const QJsonArray item = entry.toArray();
         ReceiptTax tax{item.at(0).toInt(), Money(item.at(1).toDouble())};
-        if (tax.taxNumber < 1 || tax.taxNumber >= fiscal::kTaxNumbers) {
+        if (tax.taxNumber < 1 || tax.taxNumber >= fiscal::kTaxNumbers || qAbs(tax.amount) > kMaxReceiptSum) {
             *error = QStringLiteral("неверный налог чека");
             return false;
         }
@@ -730,6 +742,15 @@ bool fiscaljson::receiptOf(const QJsonValue &value, Receipt *receipt, QString *e
     r.storno = tallyOf(json.value(QStringLiteral("storno")));
     for (const QJsonValue &line : json.value(QStringLiteral("lines")).toArray())
         r.lines.append(line.toString());
+    // Beyond what any action lets in, the receipt's arithmetic would overflow.
+    const auto withinSum = [](Money m) { return qAbs(m) <= kMaxReceiptSum; };
+    if (!std::all_of(std::begin(r.payments), std::end(r.payments), withinSum)
+        || !std::all_of(std::begin(r.registrations), std::end(r.registrations),
+                        [&](const Tally &t) { return withinSum(t.sum) && withinSum(t.count); })
+        || !withinSum(r.storno.sum) || !withinSum(r.storno.count)) {
+        *error = QStringLiteral("сумма чека вне допустимого диапазона");
+        return false;
+    }
     if (!r.recompute(error))
         return false;
     *receipt = r;
