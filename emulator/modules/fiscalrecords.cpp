@@ -730,7 +730,7 @@ bool fiscaljson::receiptOf(const QJsonValue &value, Receipt *receipt, QString *e
     for (const QJsonValue &entry : json.value(QStringLiteral("taxes")).toArray()) {
         const QJsonArray item = entry.toArray();
         ReceiptTax tax{item.at(0).toInt(), Money(item.at(1).toDouble())};
-        if (tax.taxNumber < 1 || tax.taxNumber >= fiscal::kTaxNumbers || qAbs(tax.amount) > kMaxReceiptSum) {
+        if (tax.taxNumber < 1 || tax.taxNumber >= fiscal::kTaxNumbers || tax.amount < -kMaxReceiptSum || tax.amount > kMaxReceiptSum) {
             *error = QStringLiteral("неверный налог чека");
             return false;
         }
@@ -743,7 +743,7 @@ bool fiscaljson::receiptOf(const QJsonValue &value, Receipt *receipt, QString *e
     for (const QJsonValue &line : json.value(QStringLiteral("lines")).toArray())
         r.lines.append(line.toString());
     // Beyond what any action lets in, the receipt's arithmetic would overflow.
-    const auto withinSum = [](Money m) { return qAbs(m) <= kMaxReceiptSum; };
+    const auto withinSum = [](Money m) { return m >= -kMaxReceiptSum && m <= kMaxReceiptSum; };
     if (!std::all_of(std::begin(r.payments), std::end(r.payments), withinSum)
         || !std::all_of(std::begin(r.registrations), std::end(r.registrations),
                         [&](const Tally &t) { return withinSum(t.sum) && withinSum(t.count); })
