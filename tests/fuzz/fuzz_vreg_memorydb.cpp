@@ -7,10 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::app();
     static fuzz::Folders folders;
-    if (size < 1)
-        return 0;
-    const QString folder = folders.fresh();
-    fuzz::writeFile(folder + QStringLiteral("/memory.db"), fuzz::bytes(data + 1, size - 1));
-    fuzz::connectAndLook(data[0] & 1, folder);
+    const QString folder = fuzz::folderWithFile(folders, QStringLiteral("memory.db"), data, size);
+    if (!folder.isEmpty())
+        fuzz::connectAndLook(data[0] & 1, folder);
     return 0;
 }

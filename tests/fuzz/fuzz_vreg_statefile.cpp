@@ -8,13 +8,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::app();
     static fuzz::Folders folders;
-    if (size < 1)
-        return 0;
-    const QString folder = folders.fresh();
-    fuzz::writeFile(folder + QStringLiteral("/state.json"), fuzz::bytes(data + 1, size - 1));
+    const QString folder = fuzz::folderWithFile(folders, QStringLiteral("state.json"), data, size);
     // Once connected, read once: imported or set aside, never left to be
     // read again.
-    if (fuzz::connectAndLook(data[0] & 1, folder))
+    if (!folder.isEmpty() && fuzz::connectAndLook(data[0] & 1, folder))
         FUZZ_EXPECT(!QFile::exists(folder + QStringLiteral("/state.json")));
     return 0;
 }

@@ -66,6 +66,17 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
+// A fresh data folder holding one file: the input after its kind byte
+// (bit 0 of the first byte: a receipt printer). Empty for an empty input.
+inline QString folderWithFile(Folders &folders, const QString &name, const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return QString();
+    const QString folder = folders.fresh();
+    writeFile(folder + QLatin1Char('/') + name, bytes(data + 1, size - 1));
+    return folder;
+}
+
 // Connects a register to what its folder holds, asks what a bench asks
 // first, and lets it go again. Memory it cannot read must never keep it from
 // connecting. True when it connected.
