@@ -71,6 +71,7 @@ private slots:
     void documentComesOutAtPrintingSpeed();
     void receiptIsOneSheet();
     void settingOffClosesWindow();
+    void anotherFolderIsAnotherTape();
     void settingsDialogShowsPaper();
 
 private:
@@ -169,6 +170,26 @@ void TestVregTapeWindow::settingOffClosesWindow()
     // Printing goes on without it.
     QCOMPARE(printLines(device, 2), 0);
     QCOMPARE(paperDocuments(device.get(), device.dataFolder()).size(), 1);
+}
+
+void TestVregTapeWindow::anotherFolderIsAnotherTape()
+{
+    Device &device = *m_device;
+    QVERIFY(device.connect({"DataDir", m_data->path(), "PrintSpeed", "0", "TapeWindow", "1"}));
+    QTRY_VERIFY(tapeWindow());
+    const int empty = shownDocuments();
+    QCOMPARE(printLines(device, 2), 0);
+    QTRY_VERIFY(shownDocuments() > empty);
+
+    QTemporaryDir other;
+    QCOMPARE(device->DeviceEnabled(0), 0);
+    QCOMPARE(device.write(QStringLiteral("DataDir"), other.path()), 0);
+    QCOMPARE(device->ApplySettings(), 0);
+    QCOMPARE(device->DeviceEnabled(1), 0);
+    QTRY_COMPARE(shownDocuments(), empty);
+    QCOMPARE(printLines(device, 2), 0);
+    QCOMPARE(paperDocuments(device.get(), other.path()).size(), 1);
+    QTRY_COMPARE(shownDocuments(), 12 + QImage(paperDocuments(other.path()).constFirst()).height() + 12);
 }
 
 void TestVregTapeWindow::settingsDialogShowsPaper()

@@ -17,6 +17,7 @@ namespace vreg {
 struct LiveTape
 {
     QPointer<TapeWindow> window;
+    QString folder; // whose paper the window shows
 };
 
 namespace {
@@ -263,7 +264,12 @@ void PaperModule::openWindow()
     onGuiThread([live, title, folder] {
         if (!live->window) {
             live->window = new TapeWindow(title);
+            live->folder.clear();
+        }
+        // Another data folder is another tape.
+        if (live->folder != folder) {
             live->window->view()->loadFolder(folder);
+            live->folder = folder;
         }
         live->window->setWindowTitle(title);
         live->window->show();
