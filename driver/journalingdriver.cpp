@@ -250,44 +250,59 @@ int JournalingDriver::readInt(Journal::OperationId op, int (IFptr::*getter)(int 
         record.call.ints[0] = code;
         return finish(record, 0);
     }
+    return readNumber(op, getter, value);
+}
+
+namespace {
+
+void keepValue(Journal::Call &call, int value)
+{
+    call.ints[0] = value;
+}
+
+void keepValue(Journal::Call &call, double value)
+{
+    call.number = value;
+}
+
+} // namespace
+
+template <typename T>
+int JournalingDriver::readNumber(Journal::OperationId op, int (IFptr::*getter)(T *), T *value)
+{
     forgetFailure();
     Record record(*this, op);
     const int result = (m_inner->*getter)(value);
     record.stop();
     if (value)
-        record.call.ints[0] = *value;
+        keepValue(record.call, *value);
+    return finish(record, result);
+}
+
+template <typename T>
+int JournalingDriver::writeNumber(Journal::OperationId op, int (IFptr::*setter)(T), T value)
+{
+    forgetFailure();
+    Record record(*this, op);
+    const int result = (m_inner->*setter)(value);
+    record.stop();
+    keepValue(record.call, value);
     return finish(record, result);
 }
 
 int JournalingDriver::writeInt(Journal::OperationId op, int (IFptr::*setter)(int), int value)
 {
-    forgetFailure();
-    Record record(*this, op);
-    const int result = (m_inner->*setter)(value);
-    record.stop();
-    record.call.ints[0] = value;
-    return finish(record, result);
+    return writeNumber(op, setter, value);
 }
 
 int JournalingDriver::readDouble(Journal::OperationId op, int (IFptr::*getter)(double *), double *value)
 {
-    forgetFailure();
-    Record record(*this, op);
-    const int result = (m_inner->*getter)(value);
-    record.stop();
-    if (value)
-        record.call.number = *value;
-    return finish(record, result);
+    return readNumber(op, getter, value);
 }
 
 int JournalingDriver::writeDouble(Journal::OperationId op, int (IFptr::*setter)(double), double value)
 {
-    forgetFailure();
-    Record record(*this, op);
-    const int result = (m_inner->*setter)(value);
-    record.stop();
-    record.call.number = value;
-    return finish(record, result);
+    return writeNumber(op, setter, value);
 }
 
 namespace {

@@ -99,6 +99,11 @@ public:
 private:
     class Record;
 
+    // The number getters and setters of both kinds, journaled alike.
+    template <typename T>
+    int readNumber(Journal::OperationId op, int (IFptr::*getter)(T *), T *value);
+    template <typename T>
+    int writeNumber(Journal::OperationId op, int (IFptr::*setter)(T), T value);
     int readInt(Journal::OperationId op, int (IFptr::*getter)(int *), int *value);
     int writeInt(Journal::OperationId op, int (IFptr::*setter)(int), int value);
     int readDouble(Journal::OperationId op, int (IFptr::*getter)(double *), double *value);

@@ -73,13 +73,13 @@ void TestAppCore::appDirFollowsLinks()
     const QString program = QCoreApplication::applicationFilePath();
     for (int i = 0; i + 1 < links.size(); i += 2) {
         const QString link = root.filePath(links[i]);
-        const QString spec = links[i + 1];
-        QString target = root.filePath(spec);
-        if (spec == "@program")
+        const QString kind = links[i + 1];
+        QString target = root.filePath(kind);
+        if (kind == "@program")
             target = program;
-        else if (spec == "@folder")
+        else if (kind == "@folder")
             target = QFileInfo(program).path();
-        else if (spec == "@relative")
+        else if (kind == "@relative")
             target = QFileInfo(link).dir().relativeFilePath(program);
         QVERIFY(QDir().mkpath(QFileInfo(link).path()));
         QVERIFY2(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0,

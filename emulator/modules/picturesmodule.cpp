@@ -389,15 +389,22 @@ int PicturesModule::upload()
     return keep(picture, QStringLiteral("Картинка")) ? 0 : -1;
 }
 
-int PicturesModule::download()
+bool PicturesModule::storedWithSize(QImage *picture)
 {
     PropertyStore &p = device().props();
+    if (!stored(p.PictureNumber, picture))
+        return false;
+    p.Width = picture->width();
+    p.Height = picture->height();
+    return true;
+}
+
+int PicturesModule::download()
+{
     QImage picture;
-    if (!stored(p.PictureNumber, &picture))
+    if (!storedWithSize(&picture))
         return -1;
-    p.Width = picture.width();
-    p.Height = picture.height();
-    p.Caption = toDownloadText(picture);
+    device().props().Caption = toDownloadText(picture);
     return 0;
 }
 
@@ -418,10 +425,8 @@ int PicturesModule::pictureStatus()
 {
     PropertyStore &p = device().props();
     QImage picture;
-    if (!stored(p.PictureNumber, &picture))
+    if (!storedWithSize(&picture))
         return -1;
-    p.Width = picture.width();
-    p.Height = picture.height();
     // A picture is stored whole in one call, so it is never left open.
     p.PictureState = 0;
     return 0;

@@ -47,6 +47,8 @@ private:
 
     // The stored picture `number`; false after recording that there is none.
     bool stored(int number, QImage *picture);
+    // The picture PictureNumber names, its size put into Width and Height.
+    bool storedWithSize(QImage *picture);
     // Reads a picture file; false after recording the failure.
     bool readFile(const QString &fileName, QImage *picture);
     // Stores a picture that fits the paper and the memory; `source` names it in a failure.
